@@ -1,0 +1,35 @@
+# The two commands of the README, and the developers' others. Every target installs what it needs first.
+BUILD      ?= build
+BUILD_TYPE ?= RelWithDebInfo
+WERROR     ?= ON
+JOBS       ?= $(shell nproc)
+
+.PHONY: all bootstrap configure build run test bench test-asan fuzz package install clean
+
+all: build
+
+bootstrap:
+	@scripts/bootstrap.sh
+
+configure: bootstrap
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DVANTREL_WERROR=$(WERROR) >/dev/null
+
+build: configure
+	@cmake --build $(BUILD) -j$(JOBS)
+
+run: build
+	@scripts/run.sh $(BUILD)
+
+test: build
+	@ctest --test-dir $(BUILD) --output-on-failure -j$(JOBS)
+
+bench: build
+	@scripts/bench.sh $(BUILD)
+
+test-asan: bootstrap
+	@cmake -S . -B $(BUILD)-asan -DCMAKE_BUILD_TYPE=Debug -DVANTREL_SANITIZE=ON -DVANTREL_BENCH=OFF -DVANTREL_WERROR=$(WERROR) >/dev/null
+	@cmake --build $(BUILD)-asan -j$(JOBS)
+	@ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 ctest --test-dir $(BUILD)-asan --output-on-failure -j$(JOBS)
+
+clean:
+	@rm -rf $(BUILD) $(BUILD)-asan $(BUILD)-fuzz

@@ -1,0 +1,34 @@
+#include "common/Cp1250.h"
+
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+namespace vantrel {
+
+namespace {
+constexpr const char* kCodePage = "windows-1250";
+}
+
+QByteArray toCp1250(const QString& text) {
+    QStringEncoder encoder(kCodePage, QStringConverter::Flag::Stateless);
+    QByteArray out = encoder.encode(text);
+    return out;
+}
+
+QString fromCp1250(const QByteArray& bytes) {
+    QStringDecoder decoder(kCodePage, QStringConverter::Flag::Stateless);
+    return decoder.decode(bytes);
+}
+
+QString fromCp1250(char byte) {
+    return fromCp1250(QByteArray(1, byte));
+}
+
+bool hasCp1250Code(const QString& text) {
+    // The encoder replaces what it cannot encode; a round trip shows whether anything was replaced.
+    QStringEncoder encoder(kCodePage, QStringConverter::Flag::Stateless);
+    const QByteArray bytes = encoder.encode(text);
+    return !encoder.hasError() && fromCp1250(bytes) == text;
+}
+
+} // namespace vantrel

@@ -1,0 +1,76 @@
+#include "common/Errors.h"
+
+#include <cerrno>
+
+namespace vantrel {
+
+VantrelError::VantrelError(const QString& message) : std::runtime_error(message.toStdString()) {}
+
+namespace {
+
+QString textFor(int code) {
+    switch (code) {
+    case EInOutError::FileNotFound:
+        return QStringLiteral("File not found");
+    case EInOutError::InvalidFilename:
+        return QStringLiteral("Invalid filename");
+    case EInOutError::TooManyOpenFiles:
+        return QStringLiteral("Too many open files");
+    case EInOutError::AccessDenied:
+        return QStringLiteral("File access denied");
+    case EInOutError::ReadBeyondEnd:
+        return QStringLiteral("Read beyond end of file");
+    case EInOutError::DiskFull:
+        return QStringLiteral("Disk full");
+    default:
+        return QStringLiteral("I/O error %1").arg(code);
+    }
+}
+
+// The table code for an errno value, or 0 when the cause is not one of the table's.
+int tableCodeFromErrno(int err) {
+    switch (err) {
+    case ENOENT:
+        return EInOutError::FileNotFound;
+    case ENOTDIR:
+    case ENAMETOOLONG:
+    case EINVAL:
+    case ELOOP:
+        return EInOutError::InvalidFilename;
+    case EMFILE:
+    case ENFILE:
+        return EInOutError::TooManyOpenFiles;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EISDIR:
+    case ETXTBSY:
+        return EInOutError::AccessDenied;
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+        return EInOutError::DiskFull;
+    default:
+        return 0;
+    }
+}
+
+} // namespace
+
+EInOutError::EInOutError(int code) : EInOutError(code, textFor(code)) {}
+
+EInOutError::EInOutError(int code, const QString& text) : VantrelError(text), code_(code) {}
+
+EInOutError EInOutError::fromErrno(int err) {
+    const int code = tableCodeFromErrno(err);
+    if (code != 0)
+        return EInOutError(code);
+    // An errno that happens to equal a table code (EIO is 5) must not read as that cause.
+    return EInOutError(err, QStringLiteral("I/O error %1").arg(err));
+}
+
+QString userText(const std::exception& error) {
+    return QString::fromUtf8(error.what());
+}
+
+} // namespace vantrel

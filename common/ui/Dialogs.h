@@ -1,0 +1,78 @@
+// The one seam through which the tool asks modal questions: message boxes, file dialogs and the input
+// box. A DialogScript that a test keeps alive answers them instead, so no test blocks on a modal window.
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+class QWidget;
+
+namespace vantrel {
+
+struct FileDialogSpec {
+    QString filter;          // "Description|*.EXT" pairs, as the file types are written
+    QString initialName;     // file name the dialog opens with
+    QString defaultSuffix;   // added to a typed name without an extension (without the dot)
+};
+
+namespace Dialogs {
+
+// The title of every message box: the application's name.
+QString applicationTitle();
+
+// A notice with an OK button.
+void message(QWidget* parent, const QString& text);
+// The general error handler's box: error icon, the text with a full stop added when it has none.
+void error(QWidget* parent, const QString& text);
+// The text as the error box shows it.
+QString withFullStop(const QString& text);
+
+// File dialogs: the chosen path, or an empty text when the user cancelled.
+QString openFileName(QWidget* parent, const FileDialogSpec& spec);
+QString saveFileName(QWidget* parent, const FileDialogSpec& spec);
+
+// The input box: the answer, or nothing when it was cancelled.
+std::optional<QString> input(QWidget* parent, const QString& title, const QString& prompt, const QString& initial);
+
+} // namespace Dialogs
+
+// While an instance lives, every dialog of the seam is answered from it: file and input answers come
+// from the queues (an empty queue answers "cancelled"), and every box shown is recorded.
+class DialogScript {
+public:
+    enum class Kind { Message, Error, OpenFile, SaveFile, Input };
+    struct Shown {
+        Kind kind;
+        QString title;
+        QString text; // message text, input prompt, or the file filter
+    };
+
+    DialogScript();
+    ~DialogScript();
+    DialogScript(const DialogScript&) = delete;
+    DialogScript& operator=(const DialogScript&) = delete;
+
+    void setNextFileName(const QString& path) { fileNames_.append(path); }
+    void setNextInput(const std::optional<QString>& answer) { inputs_.append(answer); }
+
+    const QList<Shown>& shown() const { return shown_; }
+    QStringList messages(Kind kind) const;
+    void clear() { shown_.clear(); }
+
+    static DialogScript* active();
+
+    // Used by the seam itself.
+    void record(Kind kind, const QString& title, const QString& text) { shown_.append({kind, title, text}); }
+    std::optional<QString> takeFileName();
+    std::optional<std::optional<QString>> takeInput(); // nothing when no answer is queued
+
+private:
+    QList<Shown> shown_;
+    QStringList fileNames_;
+    QList<std::optional<QString>> inputs_;
+    DialogScript* previous_;
+};
+
+} // namespace vantrel

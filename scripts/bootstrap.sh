@@ -1,0 +1,33 @@
+#!/bin/sh
+# Installs the Debian packages the build and the tests need, and nothing when they are all present.
+# Usage: scripts/bootstrap.sh [extra-package-set...]   (sets: fuzz, package)
+set -eu
+
+packages="build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev libssl-dev libudev-dev libgtest-dev"
+for set in "$@"; do
+    case "$set" in
+        fuzz) packages="$packages clang libclang-rt-dev" ;;
+        package) packages="$packages dpkg-dev file desktop-file-utils appstream librsvg2-bin" ;;
+        *) echo "bootstrap: unknown package set '$set'" >&2; exit 2 ;;
+    esac
+done
+
+missing=""
+for p in $packages; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+        missing="$missing $p"
+    fi
+done
+[ -z "$missing" ] && exit 0
+
+echo "bootstrap: installing$missing"
+if [ "$(id -u)" -ne 0 ]; then
+    command -v sudo >/dev/null 2>&1 || { echo "bootstrap: run as root or install:$missing" >&2; exit 1; }
+    SUDO=sudo
+else
+    SUDO=
+fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update
+# shellcheck disable=SC2086
+$SUDO apt-get install -y --no-install-recommends $missing
