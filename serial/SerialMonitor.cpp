@@ -1,0 +1,144 @@
+#include "serial/SerialMonitor.h"
+
+#include "serial/SerialPort.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <cerrno>
+#include <sys/epoll.h>
+#include <sys/eventfd.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace vantrel {
+
+QEvent::Type TSerialMonitor::handOverEventType() {
+    static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
+    return type;
+}
+
+// What the thread and the user-interface thread share; kept alive by both, so a hand-over that is being
+// serviced while the port closes never touches a destroyed monitor.
+struct TSerialMonitor::Shared {
+    std::mutex mutex;
+    std::condition_variable changed;
+    int wakeFd = -1;
+    bool pending = false;   // a hand-over waits for the user-interface thread
+    bool servicing = false; // the user-interface thread is running it now
+    bool finished = false;  // the thread has left its loop
+    bool failed = false;    // the last hand-over failed: the monitor ends
+};
+
+TSerialMonitor::TSerialMonitor(TSerialPort* port, int fd)
+    : port_(port), fd_(fd), shared_(std::make_shared<Shared>()) {
+    shared_->wakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    thread_ = std::thread([this] { run(); });
+}
+
+TSerialMonitor::~TSerialMonitor() {
+    stop();
+    if (shared_->wakeFd >= 0)
+        ::close(shared_->wakeFd);
+}
+
+bool TSerialMonitor::running() const {
+    std::lock_guard lock(shared_->mutex);
+    return !shared_->finished;
+}
+
+void TSerialMonitor::run() {
+    Shared& s = *shared_;
+    // Edge-triggered on the device: a notification means new bytes arrived, as a received-character event
+    // does. Bytes a handler leaves in the queue wait for the next arrival instead of waking us at once,
+    // so a handler that reads nothing cannot make the monitor spin.
+    const int ep = ::epoll_create1(EPOLL_CLOEXEC);
+    epoll_event device{};
+    device.events = EPOLLIN | EPOLLET | EPOLLRDHUP;
+    device.data.fd = fd_;
+    epoll_event wake{};
+    wake.events = EPOLLIN;
+    wake.data.fd = s.wakeFd;
+    const bool ready = ep >= 0 && ::epoll_ctl(ep, EPOLL_CTL_ADD, s.wakeFd, &wake) == 0 &&
+                       ::epoll_ctl(ep, EPOLL_CTL_ADD, fd_, &device) == 0;
+    bool stop = !ready;
+    while (!stop) {
+        epoll_event events[2];
+        const int n = ::epoll_wait(ep, events, 2, -1);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            break;
+        bool readable = false;
+        for (int i = 0; i < n; ++i) {
+            if (events[i].data.fd == s.wakeFd)
+                stop = true;
+            else if (events[i].events & (EPOLLHUP | EPOLLERR))
+                stop = true; // the device is gone: an unplugged adapter, the other end of a pseudo-terminal closed
+            else if (events[i].events & EPOLLIN)
+                readable = true;
+        }
+        if (stop || !readable)
+            continue;
+        std::unique_lock lock(s.mutex);
+        s.pending = true;
+        QCoreApplication::postEvent(port_, new QEvent(handOverEventType()));
+        s.changed.wait(lock, [&] { return !s.pending; });
+        stop = s.failed;
+    }
+    if (ep >= 0)
+        ::close(ep);
+    // Like the end of the wait loop of any serial monitor: nothing half-received stays in the queues.
+    ::tcflush(fd_, TCIOFLUSH);
+    std::lock_guard lock(s.mutex);
+    s.finished = true;
+    s.changed.notify_all();
+}
+
+void TSerialMonitor::serviceHandOver() {
+    const std::shared_ptr<Shared> keep = shared_;
+    {
+        std::lock_guard lock(keep->mutex);
+        if (!keep->pending || keep->servicing)
+            return;
+        keep->servicing = true;
+    }
+    bool failed = false;
+    try {
+        port_->deliverRxChar();
+    } catch (...) {
+        // An error in the hand-over ends the monitor; nothing is shown.
+        failed = true;
+    }
+    std::lock_guard lock(keep->mutex);
+    keep->servicing = false;
+    keep->pending = false;
+    keep->failed = failed;
+    keep->changed.notify_all();
+}
+
+void TSerialMonitor::stop() {
+    if (!thread_.joinable())
+        return;
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const ssize_t w = ::write(shared_->wakeFd, &one, sizeof one);
+    std::unique_lock lock(shared_->mutex);
+    while (!shared_->finished) {
+        if (shared_->pending && !shared_->servicing) {
+            lock.unlock();
+            serviceHandOver();
+            lock.lock();
+            continue;
+        }
+        if (shared_->pending && shared_->servicing) {
+            // Closed from inside the receive handler: the thread need not wait for that handler any more.
+            shared_->pending = false;
+            shared_->changed.notify_all();
+        }
+        shared_->changed.wait(lock);
+    }
+    lock.unlock();
+    thread_.join();
+}
+
+} // namespace vantrel
+

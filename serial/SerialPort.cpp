@@ -1,0 +1,251 @@
+#include "serial/SerialPort.h"
+
+#include "serial/PortNames.h"
+#include "serial/SerialMonitor.h"
+
+#include <QDeadlineTimer>
+#include <cerrno>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+namespace vantrel {
+
+namespace {
+
+QString serialMessage(int code, int systemError) {
+    QString text = ESerialPort::textFor(code);
+    if (systemError != -1)
+        text += QStringLiteral(" (win error code: %1)").arg(systemError);
+    return text;
+}
+
+// Pseudo-terminals and some adapters do not know the modem-line and exclusivity ioctls; that is not a fault.
+bool notSupported(int err) {
+    return err == ENOTTY || err == EINVAL;
+}
+
+constexpr int kWriteTimeoutConstantMs = 1000;
+constexpr int kWriteTimeoutPerByteMs = 100;
+
+} // namespace
+
+ESerialPort::ESerialPort(int code, int systemError)
+    : VantrelError(serialMessage(code, systemError)), code_(code), systemError_(systemError) {}
+
+QString ESerialPort::textFor(int code) {
+    switch (code) {
+    case OpenFailed:
+        return QStringLiteral("Unable to open com port");
+    case WriteFailed:
+        return QStringLiteral("WriteFile function failed");
+    case ReadFailed:
+        return QStringLiteral("ReadFile function failed");
+    case PurgeFailed:
+        return QStringLiteral("PurgeComm function failed");
+    case LineSettingsFailed:
+        return QStringLiteral("SetCommState function failed");
+    case TimeoutsFailed:
+        return QStringLiteral("SetCommTimeouts failed");
+    case QueueSizesFailed:
+        return QStringLiteral("SetupComm function failed");
+    case QueueStatusFailed:
+        return QStringLiteral("ClearCommError function failed");
+    default:
+        return QStringLiteral("Serial port error %1").arg(code);
+    }
+}
+
+TSerialPort::TSerialPort(QObject* parent) : QObject(parent) {}
+
+TSerialPort::~TSerialPort() {
+    try {
+        close();
+    } catch (...) {
+        // Nothing can be reported while the program ends; the system releases the device with the process.
+    }
+}
+
+void TSerialPort::setPort(const QString& name) {
+    const QString normalised = normalisePortName(name);
+    if (normalised == port_)
+        return;
+    port_ = normalised;
+    if (Connected()) {
+        close();
+        open();
+    }
+}
+
+void TSerialPort::setConnected(bool connected) {
+    if (connected == Connected())
+        return;
+    if (connected)
+        open();
+    else
+        close();
+}
+
+void TSerialPort::open() {
+    const QString path = devicePathForPort(port_);
+    if (path.isEmpty())
+        throw ESerialPort(ESerialPort::OpenFailed, ENOENT);
+
+    // O_NOCTTY: the port must never become our controlling terminal; O_NONBLOCK: opening must not wait for
+    // a carrier, and reads return at once; O_CLOEXEC: child processes do not inherit the port.
+    const int fd = ::open(path.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        throw ESerialPort(ESerialPort::OpenFailed, errno);
+
+    // Exclusive use: flock keeps out every other program that plays by the rules (and root, which
+    // TIOCEXCL alone does not stop); TIOCEXCL keeps out later plain opens.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int err = errno == EWOULDBLOCK ? EBUSY : errno;
+        ::close(fd);
+        throw ESerialPort(ESerialPort::OpenFailed, err);
+    }
+    if (::ioctl(fd, TIOCEXCL) != 0 && !notSupported(errno)) {
+        const int err = errno;
+        ::close(fd);
+        throw ESerialPort(ESerialPort::OpenFailed, err);
+    }
+    fd_ = fd;
+
+    // Queue sizes: the kernel's buffers are fixed and large enough; nothing to request.
+    // Line settings: raw 19200 8N1, receiver on, modem status lines ignored, no handshake of any kind.
+    haveSavedSettings_ = ::tcgetattr(fd, &savedSettings_) == 0;
+    termios tio{};
+    if (!haveSavedSettings_) {
+        const int err = errno;
+        releaseDevice();
+        throw ESerialPort(ESerialPort::LineSettingsFailed, err);
+    }
+    tio = savedSettings_;
+    ::cfmakeraw(&tio);
+    tio.c_cflag &= ~(CSIZE | PARENB | CSTOPB | CRTSCTS);
+    tio.c_cflag |= CS8 | CLOCAL | CREAD;
+    tio.c_iflag &= ~(IXON | IXOFF | IXANY | INPCK | PARMRK | IGNPAR);
+    tio.c_cc[VMIN] = 0;
+    tio.c_cc[VTIME] = 0;
+    if (::cfsetispeed(&tio, B19200) != 0 || ::cfsetospeed(&tio, B19200) != 0 || ::tcsetattr(fd, TCSANOW, &tio) != 0) {
+        const int err = errno;
+        releaseDevice();
+        throw ESerialPort(ESerialPort::LineSettingsFailed, err);
+    }
+    ::tcflush(fd, TCIOFLUSH);
+    // DTR and RTS asserted for as long as the port is open; the module takes its power-save cue from them.
+    int lines = TIOCM_DTR | TIOCM_RTS;
+    if (::ioctl(fd, TIOCMBIS, &lines) != 0 && !notSupported(errno)) {
+        const int err = errno;
+        releaseDevice();
+        throw ESerialPort(ESerialPort::LineSettingsFailed, err);
+    }
+    // Time-outs: reads never wait (O_NONBLOCK); the write time-out is kept by WriteBytes itself.
+
+    monitor_ = std::make_unique<TSerialMonitor>(this, fd);
+}
+
+void TSerialPort::close() {
+    if (!Connected())
+        return;
+    // Nothing is pending on the device between calls (writes complete inside WriteBytes), so there is no
+    // transfer to abort before the monitor stops.
+    if (monitor_) {
+        monitor_->stop();
+        monitor_.reset();
+    }
+    releaseDevice();
+}
+
+void TSerialPort::releaseDevice() {
+    if (fd_ < 0)
+        return;
+    if (haveSavedSettings_)
+        ::tcsetattr(fd_, TCSANOW, &savedSettings_);
+    ::ioctl(fd_, TIOCNXCL);
+    ::flock(fd_, LOCK_UN);
+    ::close(fd_);
+    fd_ = -1;
+    haveSavedSettings_ = false;
+}
+
+int TSerialPort::WriteBytes(const void* data, int count) {
+    if (!Connected())
+        throw ESerialPort(ESerialPort::WriteFailed, EBADF);
+    if (count <= 0)
+        return 0;
+    const auto* bytes = static_cast<const char*>(data);
+    QDeadlineTimer deadline(kWriteTimeoutConstantMs + qint64(kWriteTimeoutPerByteMs) * count);
+    int written = 0;
+    while (written < count) {
+        const ssize_t n = ::write(fd_, bytes + written, static_cast<size_t>(count - written));
+        if (n > 0) {
+            written += static_cast<int>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
+            throw ESerialPort(ESerialPort::WriteFailed, errno);
+        // The output queue is full (or a flow-stopped line): wait for room until the time-out ends the write.
+        const qint64 left = deadline.remainingTime();
+        if (left <= 0)
+            break;
+        pollfd p{fd_, POLLOUT, 0};
+        const int r = ::poll(&p, 1, static_cast<int>(left));
+        if (r < 0 && errno != EINTR)
+            throw ESerialPort(ESerialPort::WriteFailed, errno);
+        if (r > 0 && (p.revents & (POLLERR | POLLHUP | POLLNVAL)))
+            throw ESerialPort(ESerialPort::WriteFailed, EIO);
+    }
+    return written;
+}
+
+int TSerialPort::WriteText(const QByteArray& text) {
+    return WriteBytes(text.constData(), static_cast<int>(text.size()));
+}
+
+int TSerialPort::ReadBytes(void* buffer, int count) {
+    if (!Connected())
+        throw ESerialPort(ESerialPort::ReadFailed, EBADF);
+    if (count <= 0)
+        return 0;
+    ssize_t n;
+    do {
+        n = ::read(fd_, buffer, static_cast<size_t>(count));
+    } while (n < 0 && errno == EINTR);
+    if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
+        throw ESerialPort(ESerialPort::ReadFailed, errno);
+    int waiting = 0;
+    if (::ioctl(fd_, FIONREAD, &waiting) != 0)
+        throw ESerialPort(ESerialPort::QueueStatusFailed, errno);
+    return n > 0 ? static_cast<int>(n) : 0;
+}
+
+bool TSerialPort::monitorRunning() const {
+    return monitor_ && monitor_->running();
+}
+
+bool TSerialPort::event(QEvent* e) {
+    if (e->type() == TSerialMonitor::handOverEventType()) {
+        if (monitor_)
+            monitor_->serviceHandOver();
+        return true;
+    }
+    return QObject::event(e);
+}
+
+int TSerialPort::deliverRxChar() {
+    if (!Connected())
+        return 0;
+    int waiting = 0;
+    if (::ioctl(fd_, FIONREAD, &waiting) != 0)
+        throw ESerialPort(ESerialPort::QueueStatusFailed, errno);
+    if (waiting > 0 && OnRxChar)
+        OnRxChar(this, waiting);
+    return waiting;
+}
+
+} // namespace vantrel

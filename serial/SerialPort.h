@@ -1,0 +1,90 @@
+// The serial port driver: opens a COM port by name with the fixed line settings of the module link,
+// writes and reads raw bytes, and tells the user-interface thread when bytes have arrived.
+#pragma once
+
+#include "common/Errors.h"
+
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <memory>
+#include <termios.h>
+
+namespace vantrel {
+
+// A driver failure: Code is the driver's error code, SystemError the errno that came with it (-1: none).
+class ESerialPort : public VantrelError {
+public:
+    enum : int {
+        OpenFailed = 1,
+        WriteFailed = 2,
+        ReadFailed = 3,
+        PurgeFailed = 5,
+        LineSettingsFailed = 7,
+        TimeoutsFailed = 8,
+        QueueSizesFailed = 9,
+        QueueStatusFailed = 10,
+    };
+    ESerialPort(int code, int systemError = -1);
+    int Code() const { return code_; }
+    int SystemError() const { return systemError_; }
+
+    static QString textFor(int code);
+
+private:
+    int code_;
+    int systemError_;
+};
+
+class TSerialMonitor;
+
+class TSerialPort : public QObject {
+    Q_OBJECT
+public:
+    using RxCharHandler = std::function<void(TSerialPort* sender, int count)>;
+
+    explicit TSerialPort(QObject* parent = nullptr);
+    ~TSerialPort() override; // closes the port if it is open
+
+    // Setting a name normalises it ("com5" -> "COM5", nonsense -> "COM1"); a different name while open
+    // closes the port and reopens it on the new name at once (ESerialPort if that fails; then closed).
+    QString Port() const { return port_; }
+    void setPort(const QString& name);
+
+    // True opens the port (ESerialPort on failure, Connected stays false); false closes it.
+    bool Connected() const { return fd_ >= 0; }
+    void setConnected(bool connected);
+
+    // Writes all bytes unless the write time-out (1000 ms + 100 ms per byte) ends it first; returns the
+    // number written. ESerialPort (code 2) on failure, also on a closed port.
+    int WriteBytes(const void* data, int count);
+    int WriteText(const QByteArray& text);
+
+    // Copies up to count bytes already received; never waits; 0 when nothing waits. ESerialPort on failure.
+    int ReadBytes(void* buffer, int count);
+
+    // Called on the user-interface thread with the number of bytes waiting, whenever bytes have arrived.
+    RxCharHandler OnRxChar;
+
+    // Whether the monitor thread still waits for bytes; it ends by itself when the device goes away.
+    bool monitorRunning() const;
+
+protected:
+    bool event(QEvent* event) override;
+
+private:
+    friend class TSerialMonitor;
+    void open();
+    void close();
+    void releaseDevice();
+    // Runs on the user-interface thread for each hand-over of the monitor; returns the count delivered.
+    int deliverRxChar();
+
+    QString port_ = QStringLiteral("COM1");
+    int fd_ = -1;
+    termios savedSettings_{};
+    bool haveSavedSettings_ = false;
+    std::unique_ptr<TSerialMonitor> monitor_;
+};
+
+} // namespace vantrel
