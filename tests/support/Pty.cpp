@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <QElapsedTimer>
+#include <algorithm>
 
 namespace vantrel::test {
 
@@ -51,9 +52,8 @@ QByteArray PtyPair::read(int timeoutMs, int atLeast) {
     QElapsedTimer clock;
     clock.start();
     while (out.size() < atLeast) {
-        const qint64 left = timeoutMs - clock.elapsed();
-        if (left <= 0)
-            break;
+        // At least one look, so a zero time-out takes what has already arrived.
+        const qint64 left = std::max<qint64>(0, timeoutMs - clock.elapsed());
         pollfd p{master_, POLLIN, 0};
         if (::poll(&p, 1, static_cast<int>(left)) <= 0)
             break;

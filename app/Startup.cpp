@@ -1,0 +1,40 @@
+#include "app/Startup.h"
+
+#include "app/ProductVariant.h"
+#include "app/TMainForm.h"
+#include "app/TWelcomeForm.h"
+#include "monitor/ui/TStateForm.h"
+#include "protocol/ModuleConnection.h"
+#include "protocol/ui/TFormDetails.h"
+#include "transfer/ui/TFormDownload.h"
+
+namespace vantrel {
+
+Startup::Startup()
+    : connection_(std::make_unique<ModuleConnection>()), welcome_(std::make_unique<TWelcomeForm>()),
+      stateForm_(std::make_unique<TStateForm>(*connection_)),
+      formDownload_(std::make_unique<TFormDownload>(*connection_)), formDetails_(std::make_unique<TFormDetails>()) {
+    welcome_->onFirstShow = [this] { createMainForm(); };
+    welcome_->onTimer = [this] { showMainForm(); };
+}
+
+Startup::~Startup() {
+    // The main window goes first: its destruction saves the port name while the port still exists.
+    mainForm_.reset();
+}
+
+void Startup::start() {
+    welcome_->show();
+}
+
+void Startup::createMainForm() {
+    mainForm_ = std::make_unique<TMainForm>(*connection_, *stateForm_, *formDownload_, *formDetails_);
+    mainForm_->onFormClose = [this] { welcome_->close(); };
+}
+
+void Startup::showMainForm() {
+    applyProductVariant(*mainForm_);
+    mainForm_->show();
+}
+
+} // namespace vantrel

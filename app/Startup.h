@@ -1,0 +1,48 @@
+// Program start: creates every window once, in a fixed order, behind the splash window, and wires them to
+// the link to the module. Every window lives until the program ends.
+#pragma once
+
+#include <memory>
+
+namespace vantrel {
+
+class ModuleConnection;
+class TWelcomeForm;
+class TStateForm;
+class TFormDownload;
+class TFormDetails;
+class TMainForm;
+
+class Startup {
+public:
+    // Creates the splash window (the root window), then, hidden, the status monitor, the transfer window,
+    // the parameter editor and the traffic detail window. The main window follows when the splash shows.
+    Startup();
+    ~Startup();
+    Startup(const Startup&) = delete;
+    Startup& operator=(const Startup&) = delete;
+
+    // Shows the splash window; the event loop then brings up the main window.
+    void start();
+
+    ModuleConnection& connection() { return *connection_; }
+    TWelcomeForm& welcome() { return *welcome_; }
+    TStateForm& stateForm() { return *stateForm_; }
+    TFormDownload& formDownload() { return *formDownload_; }
+    TFormDetails& formDetails() { return *formDetails_; }
+    TMainForm* mainForm() { return mainForm_.get(); } // null until the splash has been shown
+
+private:
+    void createMainForm();
+    void showMainForm();
+
+    // Declared first, destroyed last: destroying it closes the port after every window is gone.
+    std::unique_ptr<ModuleConnection> connection_;
+    std::unique_ptr<TWelcomeForm> welcome_;
+    std::unique_ptr<TStateForm> stateForm_;
+    std::unique_ptr<TFormDownload> formDownload_;
+    std::unique_ptr<TFormDetails> formDetails_;
+    std::unique_ptr<TMainForm> mainForm_;
+};
+
+} // namespace vantrel

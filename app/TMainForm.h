@@ -1,0 +1,60 @@
+// The main window: the installer picks the port, opens and closes the link to the module, and opens the
+// status monitor and the transfer window (and, by a hidden key, the traffic detail window). It routes
+// what the module sends to the windows that show it.
+#pragma once
+
+#include "protocol/Dispatch.h"
+
+#include <QMainWindow>
+#include <functional>
+#include <memory>
+
+namespace Ui {
+class TMainForm;
+}
+
+namespace vantrel {
+
+class ModuleConnection;
+class TFormDetails;
+class TFormDownload;
+class TStateForm;
+class TSerialPort;
+
+class TMainForm : public QMainWindow, public DispatchSink {
+    Q_OBJECT
+public:
+    TMainForm(ModuleConnection& connection, TStateForm& stateForm, TFormDownload& formDownload,
+              TFormDetails& formDetails, QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    TSerialPort& ComPort1();
+
+    // Run when the main window closes by any means; the start-up closes the root window with it.
+    std::function<void()> onFormClose;
+
+    // Where module texts and status messages go.
+    void AppendToMemo(MemoTarget box, const QByteArray& text, bool always) override;
+    void StatusMessage(const std::array<std::uint8_t, 4>& status) override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void btConnectClick();
+    void btDisconnectClick();
+    void btStatusClick();
+    void btParameterSettingClick();
+    void btCloseClick();
+    bool FormKeyDown(QKeyEvent* event);
+    void showLinkState(bool connected);
+
+    std::unique_ptr<Ui::TMainForm> ui;
+    ModuleConnection& connection_;
+    TStateForm& stateForm_;
+    TFormDownload& formDownload_;
+    TFormDetails& formDetails_;
+};
+
+} // namespace vantrel

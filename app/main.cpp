@@ -1,0 +1,12 @@
+// vantrel5: configures and watches a Vantrel 5 GSM communicator module over a serial port.
+#include "app/Startup.h"
+#include "common/ui/VantrelApplication.h"
+
+int main(int argc, char** argv) {
+    vantrel::VantrelApplication app(argc, argv);
+    // The splash window is the root window and ends the program when it closes; hiding it must not.
+    app.setQuitOnLastWindowClosed(false);
+    vantrel::Startup startup;
+    startup.start();
+    return app.exec();
+}

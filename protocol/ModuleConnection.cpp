@@ -1,0 +1,51 @@
+#include "protocol/ModuleConnection.h"
+
+namespace vantrel {
+
+ModuleConnection::ModuleConnection() {
+    receiver_.setDispatch([this](const Plaintext& plain) { DispatchFrame(plain); });
+    port_.OnRxChar = [this](TSerialPort* sender, int count) { ComPort1RxChar(sender, count); };
+}
+
+void ModuleConnection::ComPort1RxChar(TSerialPort*, int count) {
+    try {
+        for (int i = 0; i < count; ++i) {
+            std::uint8_t b = 0;
+            if (port_.ReadBytes(&b, 1) != 1)
+                return;
+            receiver_.FeedByte(b);
+        }
+    } catch (...) {
+        // Reading or handling failed: the rest of this notification is left; nothing is shown.
+    }
+}
+
+void ModuleConnection::DispatchFrame(const Plaintext& plain) {
+    struct NullSink : DispatchSink {
+        void AppendToMemo(MemoTarget, const QByteArray&, bool) override {}
+        void StatusMessage(const std::array<std::uint8_t, 4>&) override {}
+    } none;
+    vantrel::DispatchFrame(plain, state_, sink_ ? *sink_ : static_cast<DispatchSink&>(none));
+}
+
+void ModuleConnection::SendLine(const QByteArray& text) {
+    if (!port_.Connected())
+        return;
+    port_.WriteText(text + '\r');
+}
+
+void ModuleConnection::SendRequest(std::uint8_t code, const RequestArgs& args) {
+    const std::uint8_t sequence = txSequence_++;
+    sendFrame(requestPlaintext(code, sequence, args));
+}
+
+void ModuleConnection::SendBlock(std::uint8_t code, const BlockData& data) {
+    sendFrame(blockPlaintext(code, data));
+}
+
+void ModuleConnection::sendFrame(const Plaintext& plain) {
+    const SecuredFrame frame = encodeFrame(aes2_, plain);
+    port_.WriteBytes(frame.data(), static_cast<int>(frame.size()));
+}
+
+} // namespace vantrel

@@ -1,0 +1,49 @@
+// The link to the module: the serial port, the two ciphers, the receive window, the request counter and
+// the transfer state. Received bytes are decoded and dispatched here; the windows send through it.
+#pragma once
+
+#include "protocol/Dispatch.h"
+#include "protocol/ModuleLink.h"
+#include "serial/SerialPort.h"
+
+namespace vantrel {
+
+class ModuleConnection : public ModuleLink {
+public:
+    ModuleConnection();
+    ModuleConnection(const ModuleConnection&) = delete;
+    ModuleConnection& operator=(const ModuleConnection&) = delete;
+
+    // Where texts and status messages go; until set, they are dropped.
+    void setSink(DispatchSink* sink) { sink_ = sink; }
+
+    TSerialPort& ComPort1() { return port_; }
+    const TSerialPort& ComPort1() const { return port_; }
+
+    // The receive notification: reads the waiting bytes one at a time into the frame receiver. An error
+    // ends the reading of this notification silently; what still waits comes with the next one.
+    void ComPort1RxChar(TSerialPort* sender, int count);
+    bool FeedByte(std::uint8_t b) { return receiver_.FeedByte(b); }
+    const FrameReceiver& receiver() const { return receiver_; }
+
+    std::uint8_t TxSequence() const { return txSequence_; }
+
+    bool linkConnected() const override { return port_.Connected(); }
+    void SendLine(const QByteArray& text) override;
+    void SendRequest(std::uint8_t code, const RequestArgs& args) override;
+    void SendBlock(std::uint8_t code, const BlockData& data) override;
+    TransferState& transferState() override { return state_; }
+
+private:
+    void DispatchFrame(const Plaintext& plain);
+    void sendFrame(const Plaintext& plain);
+
+    TSerialPort port_;
+    FrameReceiver receiver_; // decrypts with its own cipher (the incoming one)
+    Aes128 aes2_;            // the outgoing cipher
+    std::uint8_t txSequence_ = 0;
+    TransferState state_;
+    DispatchSink* sink_ = nullptr;
+};
+
+} // namespace vantrel

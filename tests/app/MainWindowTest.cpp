@@ -1,0 +1,172 @@
+// Start-up and the main window, driven offscreen: the windows the start-up creates, the link states and
+// their status texts, the hidden key, and closing.
+#include "app/Startup.h"
+#include "app/TMainForm.h"
+#include "app/TWelcomeForm.h"
+#include "common/ui/Dialogs.h"
+#include "monitor/ui/TStateForm.h"
+#include "protocol/ModuleConnection.h"
+#include "protocol/ui/TFormDetails.h"
+#include "transfer/ui/TFormDownload.h"
+#include "tests/support/PortLinks.h"
+#include "tests/support/Pty.h"
+#include "tests/support/Wait.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using namespace vantrel;
+using test::waitUntil;
+
+namespace {
+
+template <typename T>
+T* child(QWidget* parent, const char* name) {
+    T* w = parent->findChild<T*>(QString::fromLatin1(name));
+    EXPECT_NE(w, nullptr) << name;
+    return w;
+}
+
+void click(QWidget* parent, const char* name) {
+    auto* button = child<QPushButton>(parent, name);
+    ASSERT_NE(button, nullptr);
+    ASSERT_TRUE(button->isEnabled()) << name;
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+// A started program with its main window up, on a private port-link directory.
+struct Program {
+    test::PortLinks links;
+    Startup startup;
+    TMainForm* main = nullptr;
+
+    Program() {
+        startup.start();
+        EXPECT_TRUE(waitUntil([&] { return startup.mainForm() && startup.mainForm()->isVisible(); }));
+        main = startup.mainForm();
+    }
+    QString status() const { return main->findChild<QStatusBar*>(QStringLiteral("StatusBar1"))->currentMessage(); }
+    bool enabled(const char* name) const { return child<QPushButton>(main, name)->isEnabled(); }
+    void expectLinkButtons(bool connected) const {
+        EXPECT_EQ(enabled("btConnect"), !connected);
+        EXPECT_EQ(enabled("btDisconnect"), connected);
+        EXPECT_EQ(enabled("btStatus"), connected);
+        EXPECT_EQ(enabled("btParameterSetting"), connected);
+        EXPECT_TRUE(enabled("ButtonSelectSerial"));
+        EXPECT_TRUE(enabled("btClose"));
+    }
+};
+
+} // namespace
+
+TEST(StartUp, SplashGivesWayToTheTitledMainWindowAndTheOtherWindowsWaitHidden) {
+    Program p;
+    ASSERT_NE(p.main, nullptr);
+    EXPECT_EQ(p.main->windowTitle(), QStringLiteral("Vantrel 5  v1.03"));
+    EXPECT_FALSE(p.startup.welcome().isVisible());
+    EXPECT_EQ(p.startup.welcome().findChild<QLabel*>(QStringLiteral("lbVersion"))->text(), QStringLiteral(" v1.03"));
+    EXPECT_FALSE(p.startup.stateForm().isVisible());
+    EXPECT_FALSE(p.startup.formDownload().isVisible());
+    EXPECT_FALSE(p.startup.formDetails().isVisible());
+    EXPECT_EQ(p.startup.stateForm().windowTitle(), QStringLiteral("A modul állapota"));
+    EXPECT_EQ(p.startup.formDownload().windowTitle(), QStringLiteral("Paraméterek beállítása"));
+    EXPECT_EQ(p.startup.formDetails().windowTitle(), QStringLiteral("Serial Port Details"));
+    EXPECT_EQ(p.status(), QString());
+    EXPECT_EQ(p.main->ComPort1().Port(), QStringLiteral("COM1"));
+    p.expectLinkButtons(false);
+    for (const char* name : {"btConnect", "btDisconnect", "btStatus", "btParameterSetting", "btClose"})
+        EXPECT_TRUE(child<QPushButton>(p.main, name)->font().bold()) << name;
+    EXPECT_FALSE(child<QPushButton>(p.main, "ButtonSelectSerial")->font().bold());
+    EXPECT_GE(p.main->width(), 232);
+    EXPECT_GE(p.main->height(), 284);
+}
+
+TEST(MainWindow, ConnectToAMissingDeviceShowsTheErrorInTheStatusLineOnly) {
+    Program p;
+    p.links.link(1, QStringLiteral("/nonexistent/ttyGone"));
+    DialogScript script;
+    click(p.main, "btConnect");
+    EXPECT_EQ(p.status(), QStringLiteral(" Hiba: A COM port nem elérhető!"));
+    p.expectLinkButtons(false);
+    EXPECT_TRUE(script.shown().isEmpty());
+}
+
+TEST(MainWindow, ConnectAndDisconnectOverAPseudoTerminal) {
+    Program p;
+    test::PtyPair pty;
+    p.links.link(1, pty.terminalPath());
+    click(p.main, "btConnect");
+    EXPECT_EQ(p.status(), QStringLiteral(" Soros kapcsolat rendben."));
+    p.expectLinkButtons(true);
+    EXPECT_TRUE(p.main->ComPort1().Connected());
+
+    click(p.main, "btStatus");
+    EXPECT_TRUE(p.startup.stateForm().isVisible());
+    click(p.main, "btParameterSetting");
+    EXPECT_TRUE(p.startup.formDownload().isVisible());
+
+    click(p.main, "btDisconnect");
+    EXPECT_EQ(p.status(), QStringLiteral(" Nincs soros kapcsolat."));
+    p.expectLinkButtons(false);
+    EXPECT_FALSE(p.main->ComPort1().Connected());
+    // Windows already open stay open.
+    EXPECT_TRUE(p.startup.stateForm().isVisible());
+    EXPECT_TRUE(p.startup.formDownload().isVisible());
+}
+
+TEST(MainWindow, HiddenKeyShowsTheDetailWindowOnlyFromTheListedControls) {
+    Program p;
+    auto* details = &p.startup.formDetails();
+    auto press = [&](const char* focus, Qt::Key key, Qt::KeyboardModifiers mods) {
+        details->hide();
+        QWidget* target = focus ? static_cast<QWidget*>(child<QPushButton>(p.main, focus)) : p.main;
+        target->setFocus();
+        QTest::keyClick(target, key, mods);
+        return details->isVisible();
+    };
+    const auto ctrlAlt = Qt::ControlModifier | Qt::AltModifier;
+    p.main->activateWindow();
+    EXPECT_TRUE(press("btConnect", Qt::Key_D, ctrlAlt));
+    EXPECT_TRUE(press("btClose", Qt::Key_D, ctrlAlt));
+    EXPECT_TRUE(press("btConnect", Qt::Key_4, ctrlAlt | Qt::KeypadModifier));
+    EXPECT_FALSE(press("btConnect", Qt::Key_D, ctrlAlt | Qt::ShiftModifier));
+    EXPECT_FALSE(press("btConnect", Qt::Key_D, Qt::ControlModifier));
+    EXPECT_FALSE(press("btConnect", Qt::Key_4, ctrlAlt)); // the 4 of the main keyboard
+    EXPECT_FALSE(press("ButtonSelectSerial", Qt::Key_D, ctrlAlt));
+}
+
+TEST(MainWindow, ClosingTheMainWindowEndsTheProgram) {
+    Program p;
+    // The application's own event loop runs, as in the tool; only the root window's closing may end it.
+    qApp->setQuitOnLastWindowClosed(false);
+    bool timedOut = false;
+    QTimer::singleShot(0, p.main, [&] { p.main->close(); });
+    QTimer::singleShot(3000, qApp, [&] {
+        timedOut = true;
+        QCoreApplication::exit(1);
+    });
+    EXPECT_EQ(QCoreApplication::exec(), 0);
+    EXPECT_FALSE(timedOut);
+    EXPECT_FALSE(p.main->isVisible());
+}
+
+TEST(MainWindow, DestroyingTheProgramClosesThePort) {
+    test::PtyPair pty;
+    {
+        Program p;
+        p.links.link(1, pty.terminalPath());
+        click(p.main, "btConnect");
+        ASSERT_TRUE(p.main->ComPort1().Connected());
+    }
+    // The port is free again: another open succeeds.
+    test::PortLinks links;
+    links.link(2, pty.terminalPath());
+    TSerialPort again;
+    again.setPort(QStringLiteral("COM2"));
+    EXPECT_NO_THROW(again.setConnected(true));
+}

@@ -1,0 +1,114 @@
+// The status monitor window offscreen: what it shows, and when it polls.
+#include "monitor/ui/TStateForm.h"
+#include "protocol/ModuleConnection.h"
+#include "protocol/ui/MemoBox.h"
+#include "tests/support/PortLinks.h"
+#include "tests/support/Pty.h"
+#include "tests/support/Wait.h"
+
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using namespace vantrel;
+
+namespace {
+
+QLabel* label(QWidget* w, const char* name) {
+    auto* l = w->findChild<QLabel*>(QString::fromLatin1(name));
+    EXPECT_NE(l, nullptr) << name;
+    return l;
+}
+
+QColor colourOf(QLabel* l) {
+    return l->palette().color(QPalette::WindowText);
+}
+
+} // namespace
+
+TEST(StateForm, InitialTexts) {
+    ModuleConnection link;
+    TStateForm form(link);
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("A modul állapota"));
+    const std::pair<const char*, const char*> texts[] = {
+        {"PanelLineVoltage", "Vezetékes vonal"}, {"lbLineVoltage", "."}, {"PanelIN1", "IN1"}, {"PanelIN4", "IN4"},
+        {"lbIN1", "."}, {"lbIN4", "."}, {"PanelGSMLine", "GSM vonal státusz"}, {"lbGSMLine", "."},
+        {"lbGSMpower", "GSM térerő (0-31):"}, {"lbGSMpowVal", "0"}, {"lbStateMessages", "A modul állapot üzenetei:"},
+    };
+    for (const auto& [name, text] : texts)
+        EXPECT_EQ(label(&form, name)->text(), QString::fromUtf8(text)) << name;
+    EXPECT_EQ(form.findChild<QPushButton*>(QStringLiteral("btClearMsg"))->text(), QStringLiteral("Üzenetablak törlése"));
+    EXPECT_EQ(form.findChild<QPushButton*>(QStringLiteral("btClose"))->text(), QStringLiteral("Ablak bezárása"));
+    EXPECT_EQ(form.findChild<QProgressBar*>(QStringLiteral("pbTerero"))->maximum(), 31);
+    EXPECT_FALSE(form.TimerState()->isActive());
+}
+
+TEST(StateForm, ShowStatusRendersTextsAndColoursAlsoWhileHidden) {
+    ModuleConnection link;
+    TStateForm form(link);
+    form.status() = {0x15, 99, 3, 0};
+    form.ShowStatus();
+    EXPECT_EQ(label(&form, "lbIN1")->text(), QStringLiteral("Rövidzár"));
+    EXPECT_EQ(colourOf(label(&form, "lbIN1")), QColor(255, 0, 0));
+    EXPECT_EQ(label(&form, "lbIN2")->text(), QStringLiteral("Nyitva"));
+    EXPECT_EQ(colourOf(label(&form, "lbIN2")), QColor(0, 0, 0));
+    EXPECT_EQ(label(&form, "lbLineVoltage")->text(), QStringLiteral("Vonal rendben"));
+    EXPECT_EQ(colourOf(label(&form, "lbLineVoltage")), QColor(0, 128, 0));
+    EXPECT_EQ(label(&form, "lbGSMLine")->text(), QStringLiteral("Automatikus Contact-ID vétel 3"));
+    EXPECT_EQ(colourOf(label(&form, "lbGSMLine")), QColor(0, 0, 255));
+    EXPECT_EQ(label(&form, "lbGSMpowVal")->text(), QStringLiteral("99"));
+    EXPECT_EQ(form.findChild<QProgressBar*>(QStringLiteral("pbTerero"))->value(), 31);
+}
+
+TEST(StateForm, ClearButtonEmptiesTheMessages) {
+    ModuleConnection link;
+    TStateForm form(link);
+    appendPiece(*form.MemoState(), "hello\r");
+    form.show();
+    QTest::mouseClick(form.findChild<QPushButton*>(QStringLiteral("btClearMsg")), Qt::LeftButton);
+    EXPECT_TRUE(form.MemoState()->lines().isEmpty());
+    QTest::mouseClick(form.findChild<QPushButton*>(QStringLiteral("btClose")), Qt::LeftButton);
+    EXPECT_FALSE(form.isVisible());
+}
+
+TEST(StateForm, PollsOnlyWhileShownAndOnlyWhileThePortIsOpen) {
+    test::PortLinks links;
+    test::PtyPair pty;
+    links.link(4, pty.terminalPath());
+    ModuleConnection link;
+    link.ComPort1().setPort(QStringLiteral("COM4"));
+    TStateForm form(link);
+
+    // Hidden and connected: nothing leaves.
+    link.ComPort1().setConnected(true);
+    test::pumpEvents(700);
+    EXPECT_TRUE(pty.read(50).isEmpty());
+
+    // Shown while the port is closed: nothing leaves either.
+    link.ComPort1().setConnected(false);
+    form.show();
+    EXPECT_TRUE(form.TimerState()->isActive());
+    test::pumpEvents(700);
+    EXPECT_TRUE(pty.read(50).isEmpty());
+
+    // Connect with the window still shown: "??" CR every 500 ms.
+    link.ComPort1().setConnected(true);
+    QElapsedTimer clock;
+    clock.start();
+    QByteArray polled;
+    while (clock.elapsed() < 1600) {
+        test::pumpEvents(50);
+        polled += pty.read(0);
+    }
+    EXPECT_TRUE(polled == QByteArray("??\r??\r??\r") || polled == QByteArray("??\r??\r??\r??\r")) << polled.toStdString();
+
+    // Closing the window stops the polling.
+    form.close();
+    EXPECT_FALSE(form.TimerState()->isActive());
+    test::pumpEvents(700);
+    EXPECT_TRUE(pty.read(50).isEmpty());
+}
