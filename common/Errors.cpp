@@ -1,5 +1,7 @@
 #include "common/Errors.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <cerrno>
 
 namespace vantrel {
@@ -67,6 +69,12 @@ EInOutError EInOutError::fromErrno(int err) {
         return EInOutError(code);
     // An errno that happens to equal a table code (EIO is 5) must not read as that cause.
     return EInOutError(err, QStringLiteral("I/O error %1").arg(err));
+}
+
+EInOutError EInOutError::fromErrno(int err, const QString& path) {
+    if (err == ENOENT && !QFileInfo(path).absoluteDir().exists())
+        return EInOutError(InvalidFilename);
+    return fromErrno(err);
 }
 
 QString userText(const std::exception& error) {

@@ -33,6 +33,8 @@ public:
     // The error for an errno value from a failed file call: the causes of the table get their text,
     // anything else reads "I/O error <errno>".
     static EInOutError fromErrno(int err);
+    // The same for a call on path: a missing folder on the way reads as a bad name, not a missing file.
+    static EInOutError fromErrno(int err, const QString& path);
 
 private:
     EInOutError(int code, const QString& text);

@@ -30,8 +30,7 @@ QString withSuffix(const QString& path, const QString& suffix) {
 QString fileName(QWidget* parent, const FileDialogSpec& spec, bool save) {
     if (DialogScript* script = g_script) {
         script->record(save ? DialogScript::Kind::SaveFile : DialogScript::Kind::OpenFile, QString(), spec.filter);
-        const QString path = script->takeFileName().value_or(QString());
-        return save ? withSuffix(path, spec.defaultSuffix) : path;
+        return withSuffix(script->takeFileName().value_or(QString()), spec.defaultSuffix);
     }
     QFileDialog dialog(parent, QString(), QString(), qtFilter(spec.filter));
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);

@@ -1,0 +1,131 @@
+// Parameter files: the raw image on disk, and the error texts of every way a file operation can fail.
+#include "transfer/ParameterFile.h"
+
+#include "common/Errors.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace vantrel;
+
+namespace {
+
+struct ParameterFiles : ::testing::Test {
+    QTemporaryDir dir;
+    QString path(const char* name = "set.VT3") const { return dir.filePath(QString::fromLatin1(name)); }
+    void writeRaw(const QByteArray& bytes, const char* name = "set.VT3") const {
+        QFile f(path(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    static ImageBytes pattern() {
+        ImageBytes image;
+        for (std::size_t i = 0; i < image.size(); ++i)
+            image[i] = static_cast<std::uint8_t>(i * 7 + i / 256);
+        return image;
+    }
+    static QString errorText(const std::function<void()>& action) {
+        try {
+            action();
+        } catch (const EInOutError& e) {
+            return e.message();
+        }
+        return QStringLiteral("(no error)");
+    }
+};
+
+} // namespace
+
+TEST_F(ParameterFiles, SaveThenOpenGivesTheSameImageIncludingTheLocalBlock) {
+    const ImageBytes image = pattern();
+    saveParameterFile(path(), image);
+    EXPECT_EQ(QFileInfo(path()).size(), 1088);
+    EXPECT_EQ(openParameterFile(path()), image);
+}
+
+TEST_F(ParameterFiles, LongerFilesLoadTheirFirst1088Bytes) {
+    QByteArray bytes(2000, '\x5A');
+    bytes[0] = '\x01';
+    bytes[1087] = '\x02';
+    writeRaw(bytes);
+    const ImageBytes image = openParameterFile(path());
+    EXPECT_EQ(image[0], 0x01);
+    EXPECT_EQ(image[1087], 0x02);
+}
+
+TEST_F(ParameterFiles, AllFFFileIsAFreshImage) {
+    writeRaw(QByteArray(1088, '\xFF'));
+    EXPECT_EQ(openParameterFile(path()), freshImage());
+}
+
+TEST_F(ParameterFiles, OpenFailures) {
+    writeRaw(QByteArray(500, '\x01'));
+    EXPECT_EQ(errorText([&] { openParameterFile(path()); }), QStringLiteral("Read beyond end of file"));
+    EXPECT_EQ(errorText([&] { openParameterFile(path("missing.VT3")); }), QStringLiteral("File not found"));
+    EXPECT_EQ(errorText([&] { openParameterFile(path("nodir/x.VT3")); }), QStringLiteral("Invalid filename"));
+    EXPECT_EQ(errorText([&] { openParameterFile(dir.path()); }), QStringLiteral("File access denied"));
+}
+
+TEST_F(ParameterFiles, ReadOnlyFileOpens) {
+    writeRaw(QByteArray(1088, '\x33'));
+    ASSERT_EQ(::chmod(path().toLocal8Bit().constData(), 0444), 0);
+    EXPECT_EQ(openParameterFile(path())[100], 0x33);
+}
+
+TEST_F(ParameterFiles, SaveFailures) {
+    EXPECT_EQ(errorText([&] { saveParameterFile(dir.path(), pattern()); }), QStringLiteral("File access denied"));
+    EXPECT_EQ(errorText([&] { saveParameterFile(path("nodir/x.VT3"), pattern()); }), QStringLiteral("Invalid filename"));
+    if (::geteuid() != 0) { // root writes anywhere
+        QDir(dir.path()).mkdir(QStringLiteral("locked"));
+        ::chmod(dir.filePath(QStringLiteral("locked")).toLocal8Bit().constData(), 0555);
+        EXPECT_EQ(errorText([&] { saveParameterFile(path("locked/x.VT3"), pattern()); }),
+                  QStringLiteral("File access denied"));
+    }
+}
+
+TEST_F(ParameterFiles, SavingReplacesWithoutAskingAndKeepsTheFileMode) {
+    writeRaw(QByteArray(3000, '\x00'));
+    ::chmod(path().toLocal8Bit().constData(), 0640);
+    saveParameterFile(path(), pattern());
+    EXPECT_EQ(openParameterFile(path()), pattern());
+    EXPECT_EQ(QFileInfo(path()).size(), 1088);
+    struct stat st {};
+    ::stat(path().toLocal8Bit().constData(), &st);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 1);
+}
+
+TEST_F(ParameterFiles, SavingThroughALinkReplacesItsTarget) {
+    writeRaw(QByteArray(1088, '\x00'), "real.VT3");
+    ASSERT_TRUE(QFile::link(path("real.VT3"), path("link.VT3")));
+    saveParameterFile(path("link.VT3"), pattern());
+    EXPECT_TRUE(QFileInfo(path("link.VT3")).isSymLink());
+    EXPECT_EQ(openParameterFile(path("real.VT3")), pattern());
+}
+
+TEST_F(ParameterFiles, AWriteThatFailsHalfWayLeavesTheOldFileInPlace) {
+    writeRaw(QByteArray(1088, '\x11'));
+    // A file size limit below the image makes the write fail after some bytes, as a full disk would.
+    rlimit old{};
+    ::getrlimit(RLIMIT_FSIZE, &old);
+    const auto oldHandler = ::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = old;
+    small.rlim_cur = 500;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const QString text = errorText([&] { saveParameterFile(path(), pattern()); });
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    ::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(text, QStringLiteral("Disk full"));
+    EXPECT_EQ(openParameterFile(path()), [] {
+        ImageBytes ones;
+        ones.fill(0x11);
+        return ones;
+    }());
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"set.VT3"});
+}
