@@ -17,7 +17,7 @@ constexpr int MaxDemoSeconds = 3600;
 
 enum class Value { None, Required, OptionalAttached };
 
-struct OptionSpec {
+struct OptionEntry {
     std::string_view name;
     Value value;
     bool fault;
@@ -43,10 +43,10 @@ void blockFault(const std::string& option, const std::string& value, int& block,
     scope = pageScope(option, at == std::string::npos ? std::nullopt : std::optional(value.substr(at + 1)));
 }
 
-const std::vector<OptionSpec>& optionTable() {
+const std::vector<OptionEntry>& optionTable() {
     using V = Value;
     using Opt = std::optional<std::string>;
-    static const std::vector<OptionSpec> table{
+    static const std::vector<OptionEntry> table{
         {"help", V::None, false, [](Options& o, const std::string&, const Opt&) { o.help = true; }},
         {"device", V::Required, false, [](Options& o, const std::string&, const Opt& v) { o.device = *v; }},
         {"com", V::Required, false,
@@ -110,15 +110,16 @@ void parseInto(Options& options, const std::vector<std::string>& args, bool faul
         const std::string name = arg.substr(2, equals == std::string::npos ? std::string::npos : equals - 2);
         const std::string option = "--" + name;
         const auto& table = optionTable();
-        const auto spec = std::find_if(table.begin(), table.end(), [&](const OptionSpec& s) { return s.name == name; });
-        if (spec == table.end())
+        const auto entry =
+            std::find_if(table.begin(), table.end(), [&](const OptionEntry& e) { return e.name == name; });
+        if (entry == table.end())
             throw OptionError("unknown option " + option);
-        if (faultsOnly && !spec->fault)
+        if (faultsOnly && !entry->fault)
             throw OptionError(option + " is no fault");
         std::optional<std::string> value;
         if (equals != std::string::npos)
             value = arg.substr(equals + 1);
-        switch (spec->value) {
+        switch (entry->value) {
         case Value::None:
             if (value)
                 throw OptionError(option + " takes no value");
@@ -133,7 +134,7 @@ void parseInto(Options& options, const std::vector<std::string>& args, bool faul
         case Value::OptionalAttached:
             break;
         }
-        spec->apply(options, option, value);
+        entry->apply(options, option, value);
     }
 }
 
