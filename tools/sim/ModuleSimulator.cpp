@@ -389,9 +389,14 @@ void ModuleSimulator::letTheToolReadWhatWasSent() {
         idleWait(DrainGraceMs);
         return;
     }
-    int unread = 0;
-    while (!stopping_ && Clock::now() < giveUp && ::ioctl(probe, TIOCINQ, &unread) == 0 && unread > 0)
+    // Polling the terminal, unlike asking for its queue length, first moves bytes still on their way
+    // into the queue, so "nothing to read" really means the tool has read everything.
+    for (;;) {
+        pollfd unread{probe, POLLIN, 0};
+        if (stopping_ || Clock::now() >= giveUp || ::poll(&unread, 1, 0) <= 0 || (unread.revents & POLLIN) == 0)
+            break;
         idleWait(DrainRecheckMs);
+    }
     ::close(probe);
 }
 
