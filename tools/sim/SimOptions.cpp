@@ -203,7 +203,8 @@ std::string helpText() {
 Plays the Vantrel 5 module on the far end of a serial line, so that the configurator can be tried without
 hardware. Makes a pseudo-terminal (or opens the device given), prints the path of its terminal side on
 the first line of standard output, and answers page reads, page writes and status polls as the module
-does. Runs until "quit", end of standard input does not end it; SIGINT, SIGTERM and SIGHUP end it too.
+does. Runs until the command "quit" or SIGINT, SIGTERM or SIGHUP; the end of standard input does not
+end it.
 
 Line:
   --device PATH        play the module on this serial device instead of a new pseudo-terminal
@@ -241,8 +242,8 @@ stored by writes since the faults were set):
 Numbers may be written in decimal or as 0x hexadecimal.
 
 Commands on standard input, one a line:
-  text N MESSAGE       send MESSAGE on text channel N (1-4: 1 and 2 reach the status window, 3, and
-                       4 the DTMF box) in the long form (13 characters a frame), followed by CR LF
+  text N MESSAGE       send MESSAGE on text channel N (1-4; 1 and 2 also reach the status window,
+                       4 carries DTMF digits) in the long form (13 characters a frame), then CR LF
   short N MESSAGE      the same in the short form (4 characters a frame)
                        MESSAGE may hold \r \n \t \\ and \xHH; a \c at its end leaves out the CR LF
   status [inputs=N] [signal=N] [call=N] [spare=N]
