@@ -7,6 +7,9 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <cerrno>
+#include <climits>
+#include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <libudev.h>
 #include <sys/stat.h>
@@ -24,11 +27,7 @@ constexpr int kTypeUnknown = 0; // PORT_UNKNOWN: the kernel keeps an 8250 line w
 struct UdevDeviceUnref {
     void operator()(udev_device* device) const { udev_device_unref(device); }
 };
-struct UdevEnumerateUnref {
-    void operator()(udev_enumerate* enumerate) const { udev_enumerate_unref(enumerate); }
-};
 using UdevDevice = std::unique_ptr<udev_device, UdevDeviceUnref>;
-using UdevEnumerate = std::unique_ptr<udev_enumerate, UdevEnumerateUnref>;
 
 QString fromC(const char* text) {
     return text ? QString::fromUtf8(text) : QString();
@@ -40,17 +39,6 @@ QString property(udev_device* device, const char* name) {
 
 QString portName(int number) {
     return QStringLiteral("COM%1").arg(number);
-}
-
-// A ";" would end the name early in a port line; a name that began with "COM" would be read as a port
-// name, not as "<model> (COMn)".
-QString friendlyName(QString label, int portNumber) {
-    label.replace(QLatin1Char(';'), QLatin1Char(','));
-    if (label.startsWith(QLatin1String("COM")))
-        label.prepend(QStringLiteral("Port "));
-    if (portNumber > 0)
-        label += QStringLiteral(" (%1)").arg(portName(portNumber));
-    return label;
 }
 
 void addDeviceKey(KeyTree& tree, const QString& bus, const QString& name, const QString& friendly, const QString& maker,
@@ -94,6 +82,18 @@ QString unescapedId(udev_device* device, const char* name) {
 }
 
 } // namespace
+
+QString portFriendlyName(QString label, int portNumber) {
+    // A ";" would end the name early in a port line, a "(COM" of the label's own would be read as the
+    // port number, and a name that began with "COM" would be read as a port name.
+    label.replace(QLatin1Char(';'), QLatin1Char(','));
+    label.replace(QLatin1String("(COM"), QLatin1String("[COM"));
+    if (label.startsWith(QLatin1String("COM")))
+        label.prepend(QStringLiteral("Port "));
+    if (portNumber > 0)
+        label += QStringLiteral(" (%1)").arg(portName(portNumber));
+    return label;
+}
 
 LinuxPortSource::LinuxPortSource(QString sysClassTty) : sysClassTty_(std::move(sysClassTty)), udev_(udev_new()) {
     skeleton_.addKey(keypath::DeviceTree);
@@ -156,23 +156,42 @@ void LinuxPortSource::addPortLinks(KeyTree& tree) const {
         QString target = QFileInfo(link).symLinkTarget();
         if (target.isEmpty())
             target = link;
-        addDeviceKey(tree, kLinkBus, name, friendlyName(target, number), kLinkMaker, QString(), link);
+        addDeviceKey(tree, kLinkBus, name, portFriendlyName(target, number), kLinkMaker, QString(), link);
     }
+}
+
+QStringList LinuxPortSource::hardwareTtyNames() const {
+    // Consoles, pseudo-terminals and the other virtual ttys live under devices/virtual; leaving them out
+    // by their link is far cheaper than a full udev enumeration, which walks every path it lists.
+    QStringList names;
+    DIR* dir = ::opendir(sysClassTty_.toLocal8Bit().constData());
+    if (dir == nullptr)
+        return names;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (entry->d_name[0] == '.')
+            continue;
+        char target[PATH_MAX];
+        const ssize_t n = ::readlinkat(dirfd(dir), entry->d_name, target, sizeof target - 1);
+        if (n > 0) {
+            target[n] = '\0';
+            if (std::strstr(target, "/virtual/") != nullptr)
+                continue;
+        }
+        names << QString::fromLocal8Bit(entry->d_name);
+    }
+    ::closedir(dir);
+    return names;
 }
 
 void LinuxPortSource::addUdevDevices(KeyTree& tree) const {
     if (!udev_)
         return;
-    UdevEnumerate enumerate(udev_enumerate_new(udev_));
-    if (!enumerate || udev_enumerate_add_match_subsystem(enumerate.get(), "tty") < 0 ||
-        udev_enumerate_scan_devices(enumerate.get()) < 0)
-        return;
-    udev_list_entry* entry = nullptr;
-    udev_list_entry_foreach(entry, udev_enumerate_get_list_entry(enumerate.get())) {
-        UdevDevice device(udev_device_new_from_syspath(udev_, udev_list_entry_get_name(entry)));
+    for (const QString& name : hardwareTtyNames()) {
+        const QByteArray sysPath = (sysClassTty_ + QLatin1Char('/') + name).toLocal8Bit();
+        UdevDevice device(udev_device_new_from_syspath(udev_, sysPath.constData()));
         if (!device)
             continue;
-        // Consoles, pseudo-terminals and other virtual ttys have no parent device: they are no serial line.
+        // Only a tty with a parent device is a serial line; the kernel's virtual ttys have none.
         udev_device* parent = hardwareParent(device.get());
         const QString node = fromC(udev_device_get_devnode(device.get()));
         if (parent == nullptr || node.isEmpty())
@@ -201,7 +220,7 @@ void LinuxPortSource::addUdevDevices(KeyTree& tree) const {
             label = QStringLiteral("Serial port ") + sysName;
             maker = sysName.startsWith(QLatin1String("ttyS")) ? kBuiltInMaker : driver;
         }
-        addDeviceKey(tree, bus, sysName, friendlyName(label, number), maker, driver, node);
+        addDeviceKey(tree, bus, sysName, portFriendlyName(label, number), maker, driver, node);
     }
 }
 

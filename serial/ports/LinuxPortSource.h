@@ -1,7 +1,7 @@
-// The Linux key source: the serial tty devices that libudev knows and the COMn override links appear as
-// device keys (Class "Ports", a friendly name "<model> (COMn)", the maker as "Mfg"), and the devices that
-// can be opened now as the active port map. Class and service trees exist but are empty: Linux records
-// no "attached device" for a serial line.
+// The Linux key source: the serial tty devices that the kernel lists and libudev describes and the COMn override links
+// appear as device keys (Class "Ports", a friendly name "<model> (COMn)", the maker as "Mfg"), and the devices that can
+// be opened now as the active port map. Class and service trees exist but are empty: Linux records no "attached device"
+// for a serial line.
 #pragma once
 
 #include "serial/ports/KeyTree.h"
@@ -11,6 +11,10 @@
 struct udev;
 
 namespace vantrel::ports {
+
+// "<label> (COMn)", or the label alone for a device without a COM number; the label is made safe to
+// stand in a port line.
+QString portFriendlyName(QString label, int portNumber);
 
 class LinuxPortSource : public NodeKeySource {
 public:
@@ -37,6 +41,7 @@ public:
 private:
     void takeDeviceSnapshot();
     void addPortLinks(KeyTree& tree) const;
+    QStringList hardwareTtyNames() const;
     void addUdevDevices(KeyTree& tree) const;
     PortKey activePortMap() const;
 

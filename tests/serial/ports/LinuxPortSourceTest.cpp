@@ -107,6 +107,27 @@ TEST(LinuxPortSource, KeysOfTheTree) {
     EXPECT_TRUE(source.keyExists(QStringLiteral("SYSTEM\\CurrentControlSet\\Enum\\link\\COM12\\")));
 }
 
+TEST(LinuxPortSource, FriendlyNamesStayReadableAsPortLines) {
+    const struct {
+        const char* label;
+        int number;
+        const char* expected;
+        int readBack;
+    } cases[] = {
+        {"CP2102 USB to UART Bridge Controller", 33, "CP2102 USB to UART Bridge Controller (COM33)", 33},
+        {"Serial port ttyS0", 0, "Serial port ttyS0", 0},
+        {"Adapter; rev 2", 34, "Adapter, rev 2 (COM34)", 34},
+        {"COMBO adapter", 35, "Port COMBO adapter (COM35)", 35},
+        {"/tmp/odd (COM9) name", 3, "/tmp/odd [COM9) name (COM3)", 3},
+    };
+    for (const auto& c : cases) {
+        const QString name = portFriendlyName(QString::fromUtf8(c.label), c.number);
+        EXPECT_EQ(name, QString::fromUtf8(c.expected));
+        EXPECT_EQ(PortNumberOf(name + QStringLiteral(";maker")), c.readBack) << c.label;
+        EXPECT_EQ(EntryName(QLatin1Char('+') + name + QStringLiteral(";maker")), name);
+    }
+}
+
 TEST(LinuxPortSource, AttributesAreReadWithoutTheirLineEnd) {
     QTemporaryDir sys;
     writeFile(sys.filePath(QStringLiteral("ttyS0/type")), "4\n");
