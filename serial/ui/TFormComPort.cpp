@@ -250,6 +250,8 @@ void TFormComPort::GridBeallit(const QString& name) {
         updatingGrid_ = false;
         ui->Panel1->clear();
         ui->Panel2->clear();
+        // With no line selected, OK must not return a port chosen earlier and no longer shown.
+        PortIndex_ = 0;
         return;
     }
     selectRow(found);

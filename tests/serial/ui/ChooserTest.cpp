@@ -395,6 +395,22 @@ TEST_F(Chooser, ReturnFromTheInputBoxRecollectsAndReselectsTheDefault) {
     });
 }
 
+TEST_F(Chooser, OkAfterTheSelectionWasClearedReturnsNoPort) {
+    device(1);
+    device(2);
+    script.setNextInput(std::nullopt);
+    const bool chosen = run([&](TFormComPort& form) {
+        clickRow(form, 1);
+        EXPECT_EQ(form.PortIndex(), 2);
+        addPort(form); // cancelled; the activation finds no default line and clears the selection
+        EXPECT_TRUE(selectedRows(form).isEmpty());
+        EXPECT_EQ(panel(form, "Panel1"), QString());
+        clickOk(form);
+    });
+    EXPECT_FALSE(chosen);
+    EXPECT_EQ(dialog.PortNev(), QString());
+}
+
 TEST_F(Chooser, ReturnFromAnotherBoxOfTheProgramActivatesAgain) {
     device(1);
     device(2);
