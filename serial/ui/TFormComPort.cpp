@@ -297,6 +297,8 @@ void TFormComPort::UpdatePanelHints() {
     for (QLabel* panel : {ui->Panel1, ui->Panel2}) {
         const bool tooWide = QFontMetrics(panel->font()).horizontalAdvance(panel->text()) > panel->width();
         panel->setToolTip(tooWide ? panel->text() : QString());
+        // A text that does not fit keeps its beginning in view; the tooltip shows the rest.
+        panel->setAlignment(tooWide ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignCenter);
     }
 }
 
