@@ -114,7 +114,7 @@ TEST(LinuxPortSource, FriendlyNamesStayReadableAsPortLines) {
         const char* expected;
         int readBack;
     } cases[] = {
-        {"CP2102 USB to UART Bridge Controller", 33, "CP2102 USB to UART Bridge Controller (COM33)", 33},
+        {"USB to UART Bridge", 33, "USB to UART Bridge (COM33)", 33},
         {"Serial port ttyS0", 0, "Serial port ttyS0", 0},
         {"Adapter; rev 2", 34, "Adapter, rev 2 (COM34)", 34},
         {"COMBO adapter", 35, "Port COMBO adapter (COM35)", 35},
@@ -143,7 +143,7 @@ TEST(LinuxPortSource, AttributesAreReadWithoutTheirLineEnd) {
 
 TEST(LinuxPortSource, PlaceholderUartsAreAbsent) {
     QTemporaryDir sys;
-    writeFile(sys.filePath(QStringLiteral("ttyS0/type")), "4\n");    // a 16550A
+    writeFile(sys.filePath(QStringLiteral("ttyS0/type")), "4\n");    // a UART of a known type
     writeFile(sys.filePath(QStringLiteral("ttyS1/type")), "0\n");    // PORT_UNKNOWN: no UART behind it
     QDir().mkpath(sys.filePath(QStringLiteral("ttyS2")));            // type unreadable: cannot judge
     writeFile(sys.filePath(QStringLiteral("ttyS3/type")), "junk\n"); // not a number: cannot judge

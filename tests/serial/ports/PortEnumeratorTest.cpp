@@ -47,8 +47,7 @@ protected:
 TEST_F(Enumeration, TheWorkedExampleGivesTheTwoMarkedLines) {
     device(QStringLiteral("ACPI\\PNP0501\\1"), QStringLiteral("Serial Port (COM5)"), QStringLiteral("Maker A"));
     device(QStringLiteral("ACPI\\PNP0501\\2"), QStringLiteral("Serial Port (COM1)"), QStringLiteral("Maker B"));
-    attached(keypath::ClassTree + QStringLiteral("\\{4d36e96d}\\0000"), QStringLiteral("COM1"),
-             QStringLiteral("Modem C"));
+    attached(keypath::ClassTree + QStringLiteral("\\Modem\\0000"), QStringLiteral("COM1"), QStringLiteral("Modem C"));
     active(QStringLiteral("\\Device\\Serial0"), QStringLiteral("COM1"));
 
     EXPECT_EQ(collected(), (QStringList{"Serial Port (COM1);Maker B : Modem C", "Serial Port (COM5);Maker A"}));
