@@ -261,7 +261,7 @@ Octets decodeIPv4(ConstFieldBytes field) {
 }
 
 void encodeReceiver(FieldBytes field, const Octets& octets, int port) {
-    requireSize(field, 10, "receiver is 10 bytes");
+    requireSize(field, 8, "receiver is 8 bytes");
     encodeIPv4(field.subspan(0, 4), octets);
     encodeWord16BE(field.subspan(4, 2), port);
     field[6] = 0;

@@ -58,7 +58,7 @@ int decodeWord16BE(ConstFieldBytes field);
 void encodeIPv4(FieldBytes field, const Octets& octets);
 Octets decodeIPv4(ConstFieldBytes field);
 
-// One receiver as the module's layout keeps it: address, port, then 00 00 (ten bytes).
+// One receiver as the module's layout keeps it: address, port, then 00 00 (eight bytes).
 void encodeReceiver(FieldBytes field, const Octets& octets, int port);
 
 // Any field by its table entry. The value's alternative follows the kind: cells for digit rows and event
