@@ -86,8 +86,7 @@ QByteArray readCounted(ConstFieldBytes field, bool fromModule) {
     return text;
 }
 
-template <typename T>
-const T& valueAs(const FieldValue& value, const FieldSpec& spec) {
+template <typename T> const T& valueAs(const FieldValue& value, const FieldSpec& spec) {
     if (const T* held = std::get_if<T>(&value))
         return *held;
     throw std::invalid_argument("value does not fit the kind of field " + std::string(spec.name));

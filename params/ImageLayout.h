@@ -170,6 +170,7 @@ inline constexpr auto ImageLayout = [] {
 // The order in which the editor fills its controls from the image (and visits them when storing): SMS
 // texts, the phone tab's rows, event codes, receivers, identifiers, GPRS texts, allowed numbers, timers,
 // then the flags with the rows they govern.
+// clang-format off
 inline constexpr auto EditorFieldOrder = std::to_array<std::string_view>({
     "SMS1", "SMS2", "SMS3", "SMS4", "SMS5", "SMS6", "SMS7", "SMS8", "SMS9", "SMS10", "SMS11", "SMS12", "SMS13",
     "USER1", "USER2", "SMSFW1", "SMSFW2", "NETPREFIX", "ADDFIX", "AUTODIAL",
@@ -185,6 +186,7 @@ inline constexpr auto EditorFieldOrder = std::to_array<std::string_view>({
     "BELLPhnrEnabled1", "BELLPhnrEnabled2", "BELLFlags",
     "VoiceCaller",
 });
+// clang-format on
 
 // The entry of a field by name; nullptr when there is none.
 constexpr const FieldSpec* findField(std::string_view name) {

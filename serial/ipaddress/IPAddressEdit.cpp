@@ -111,7 +111,8 @@ void IPAddressEdit::commitField(int field) {
     if (edit->text().isEmpty())
         return;
     const int typed = valueOf(edit->text());
-    const int kept = std::clamp(typed, lower_[static_cast<std::size_t>(field)], upper_[static_cast<std::size_t>(field)]);
+    const int kept =
+        std::clamp(typed, lower_[static_cast<std::size_t>(field)], upper_[static_cast<std::size_t>(field)]);
     const QString shown = QString::number(kept);
     if (edit->text() != shown)
         edit->setText(shown);

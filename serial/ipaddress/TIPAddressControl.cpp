@@ -34,8 +34,7 @@ int parsePart(const QString& part) {
 
 } // namespace
 
-TCustomIPAddressControl::TCustomIPAddressControl(QWidget* parent)
-    : QWidget(parent), edit_(new IPAddressEdit(this)) {
+TCustomIPAddressControl::TCustomIPAddressControl(QWidget* parent) : QWidget(parent), edit_(new IPAddressEdit(this)) {
     for (int i = 0; i < FieldCount; ++i) {
         fields_[static_cast<std::size_t>(i)].Index = i;
         fields_[static_cast<std::size_t>(i)].Owner = this;

@@ -41,8 +41,8 @@ class TCustomIPAddressControl : public QWidget {
 public:
     static constexpr int FieldCount = 4;
     // Called with the control, the field's limits, the value and the field's number counted from 1.
-    using RangeErrorHandler = std::function<void(TCustomIPAddressControl* sender, TIPAddrRange range, int value,
-                                                 int field)>;
+    using RangeErrorHandler =
+        std::function<void(TCustomIPAddressControl* sender, TIPAddrRange range, int value, int field)>;
 
     explicit TCustomIPAddressControl(QWidget* parent = nullptr);
 

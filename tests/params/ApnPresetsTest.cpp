@@ -79,8 +79,7 @@ TEST(ApnPresetFile, LineEnds) {
     };
     for (const Row& row : rows)
         EXPECT_EQ(splitApnPresetLines(row.bytes), row.lines) << row.bytes.toStdString();
-    EXPECT_EQ(splitApnPresetLines(QByteArray("\xC9gi\xE9", 4)), QStringList{QStringLiteral("Égié")})
-        << "Windows-1250";
+    EXPECT_EQ(splitApnPresetLines(QByteArray("\xC9gi\xE9", 4)), QStringList{QStringLiteral("Égié")}) << "Windows-1250";
     EXPECT_EQ(joinApnPresetLines({QStringLiteral("Ő"), QStringLiteral("b")}), QByteArray("\xD5\r\nb\r\n"));
 }
 
@@ -96,7 +95,8 @@ TEST(ApnPresetFile, ReadWhatIsThereOrNothing) {
     writeBytes(path, "Saj\xE1t  \"x\",\"\",\"\"\nM\xE1sik \"y\",\"u\",\"p\"");
     const auto lines = readApnPresetFile(path);
     ASSERT_TRUE(lines.has_value());
-    EXPECT_EQ(*lines, (QStringList{QStringLiteral("Saját  \"x\",\"\",\"\""), QStringLiteral("Másik \"y\",\"u\",\"p\"")}));
+    EXPECT_EQ(*lines,
+              (QStringList{QStringLiteral("Saját  \"x\",\"\",\"\""), QStringLiteral("Másik \"y\",\"u\",\"p\"")}));
 
     EXPECT_FALSE(readApnPresetFile(dir.path()).has_value()) << "a directory";
     QFile::remove(path);

@@ -77,8 +77,8 @@ TEST(DigitCellCheck, KeepsOneAcceptedCharacter) {
         const char* event;
     };
     const Row rows[] = {
-        {"", "", ""}, {"5", "5", "5"}, {"57", "5", "5"}, {"*", "", "*"}, {"*1", "", "*"},
-        {"a", "", ""}, {"A", "", ""},  {" ", "", ""},    {" 5", "", ""}, {"#", "", ""},
+        {"", "", ""},  {"5", "5", "5"}, {"57", "5", "5"}, {"*", "", "*"}, {"*1", "", "*"},
+        {"a", "", ""}, {"A", "", ""},   {" ", "", ""},    {" 5", "", ""}, {"#", "", ""},
     };
     for (const Row& row : rows) {
         EXPECT_EQ(acgUSER1CellValidate(QString::fromLatin1(row.text)), QString::fromLatin1(row.digits)) << row.text;

@@ -34,9 +34,8 @@ QByteArray latin(const char* text) {
 }
 
 QString hex(const Bytes& b) {
-    return QString::fromLatin1(QByteArray(reinterpret_cast<const char*>(b.data()), static_cast<qsizetype>(b.size()))
-                                   .toHex(' ')
-                                   .toUpper());
+    return QString::fromLatin1(
+        QByteArray(reinterpret_cast<const char*>(b.data()), static_cast<qsizetype>(b.size())).toHex(' ').toUpper());
 }
 
 } // namespace
@@ -130,12 +129,9 @@ TEST(EventCodeField, Decode) {
         QStringList expected;
     };
     const Row rows[] = {
-        {{0xFF, 0xFF}, {" ", " ", " ", " "}},
-        {{0x12, 0x34}, {"1", "2", "3", "4"}},
-        {{0xA0, 0xA9}, {"*", "0", "*", "9"}},
-        {{0xBC, 0xDE}, {" ", " ", " ", " "}},
-        {{0xFF, 0x12}, {" ", " ", "1", "2"}},
-        {{0x00, 0x00}, {"0", "0", "0", "0"}},
+        {{0xFF, 0xFF}, {" ", " ", " ", " "}}, {{0x12, 0x34}, {"1", "2", "3", "4"}},
+        {{0xA0, 0xA9}, {"*", "0", "*", "9"}}, {{0xBC, 0xDE}, {" ", " ", " ", " "}},
+        {{0xFF, 0x12}, {" ", " ", "1", "2"}}, {{0x00, 0x00}, {"0", "0", "0", "0"}},
         {{0x1F, 0xF2}, {"1", " ", " ", "2"}},
     };
     for (const Row& row : rows)
@@ -151,11 +147,17 @@ TEST(SmsTextField, EncodeAndDecode) {
     };
     const Row rows[] = {
         {"empty", {}, bytes({0}, 41, 0x20), {}},
-        {"trailing space counted, trimmed on read", latin("Riaszt "), bytes({7, 'R', 'i', 'a', 's', 'z', 't', ' '}, 41, 0x20),
-         latin("Riaszt")},
+        {"trailing space counted, trimmed on read", latin("Riaszt "),
+         bytes({7, 'R', 'i', 'a', 's', 'z', 't', ' '}, 41, 0x20), latin("Riaszt")},
         {"inner spaces and dollar kept", latin("a $ b"), bytes({5, 'a', ' ', '$', ' ', 'b'}, 41, 0x20), latin("a $ b")},
-        {"U double acute goes out as U diaeresis", QByteArray("\xDB" "R", 2), bytes({2, 0xDC, 'R'}, 41, 0x20),
-         QByteArray("\xDC" "R", 2)},
+        {"U double acute goes out as U diaeresis",
+         QByteArray("\xDB"
+                    "R",
+                    2),
+         bytes({2, 0xDC, 'R'}, 41, 0x20),
+         QByteArray("\xDC"
+                    "R",
+                    2)},
         {"cut at 40", QByteArray(45, 'x'), bytes({40}, 41, 'x'), QByteArray(40, 'x')},
     };
     for (const Row& row : rows) {
@@ -207,10 +209,10 @@ TEST(FlagByte, ReadAndWrite) {
         int value;
     };
     const Row decodes[] = {
-        {FlagRule::NonZero, 0x00, 0},   {FlagRule::NonZero, 0x01, 1},    {FlagRule::NonZero, 0xFF, 1},
-        {FlagRule::NonZero, 0x02, 1},   {FlagRule::ExactlyOne, 0x01, 1}, {FlagRule::ExactlyOne, 0xFF, 0},
-        {FlagRule::ExactlyOne, 2, 0},   {FlagRule::ExactlyOne, 0, 0},    {FlagRule::BellBits, 0xFF, 3},
-        {FlagRule::BellBits, 0x05, 1},  {FlagRule::BellBits, 0x02, 2},   {FlagRule::BellBits, 0x00, 0},
+        {FlagRule::NonZero, 0x00, 0},  {FlagRule::NonZero, 0x01, 1},    {FlagRule::NonZero, 0xFF, 1},
+        {FlagRule::NonZero, 0x02, 1},  {FlagRule::ExactlyOne, 0x01, 1}, {FlagRule::ExactlyOne, 0xFF, 0},
+        {FlagRule::ExactlyOne, 2, 0},  {FlagRule::ExactlyOne, 0, 0},    {FlagRule::BellBits, 0xFF, 3},
+        {FlagRule::BellBits, 0x05, 1}, {FlagRule::BellBits, 0x02, 2},   {FlagRule::BellBits, 0x00, 0},
     };
     for (const Row& row : decodes)
         EXPECT_EQ(decodeFlag(row.rule, static_cast<std::uint8_t>(row.byte)), row.value) << row.byte;
@@ -231,7 +233,7 @@ TEST(NumericFields, TimersAndWords) {
         int value;
         Bytes stored;
     };
-    const Row rows[] = {{8080, {0x1F, 0x90}}, {32767, {0x7F, 0xFF}}, {0, {0, 0}}, {256, {1, 0}},
+    const Row rows[] = {{8080, {0x1F, 0x90}},  {32767, {0x7F, 0xFF}}, {0, {0, 0}}, {256, {1, 0}},
                         {65535, {0xFF, 0xFF}}, {70000, {0xFF, 0xFF}}, {-1, {0, 0}}};
     for (const Row& row : rows) {
         Bytes field(2, 0xAA);

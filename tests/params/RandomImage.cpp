@@ -88,6 +88,35 @@ void writeCanonical(ImageBytes& image, const FieldSpec& spec, std::mt19937& rng)
 
 } // namespace
 
+ImageBytes freshImageStored() {
+    ImageBytes expected = freshImage();
+    auto put = [&expected](std::size_t offset, std::initializer_list<int> head, std::size_t size, int fill) {
+        std::fill_n(expected.begin() + static_cast<std::ptrdiff_t>(offset), size, static_cast<std::uint8_t>(fill));
+        std::size_t i = offset;
+        for (int b : head)
+            expected[i++] = static_cast<std::uint8_t>(b);
+    };
+    for (std::size_t o : {0, 17, 34, 51, 68, 143, 160, 177, 194, 212, 229, 246, 263, 842, 859})
+        put(o, {0xFF}, 17, 0x00);
+    put(85, {0}, 9, 0x00);
+    put(102, {0}, 9, 0x00);
+    put(211, {1}, 1, 0);
+    // REL1 and REL2 keep 255; CallMax and the 16-bit values stop at their spin box's limit.
+    put(280, {0xFF, 0xFF, 25}, 3, 0);
+    for (std::size_t k = 0; k < 13; ++k)
+        put(309 + 41 * k, {0}, 41, 0x20);
+    put(876, {3, 0}, 2, 0);
+    put(878, {0}, 38, 0x20);
+    put(916, {0}, 21, 0x20);
+    put(937, {0}, 21, 0x20);
+    put(958, {0}, 1, 0);
+    put(960, {0x7F, 0xFF}, 2, 0);
+    for (std::size_t r = 0; r < 4; ++r)
+        put(962 + 8 * r, {0xFF, 0xFF, 0xFF, 0xFF, 0x7F, 0xFF, 0x00, 0x00}, 8, 0);
+    put(1026, {0x7F, 0xFF}, 2, 0);
+    return expected;
+}
+
 ImageBytes canonicalImage(std::mt19937& rng) {
     ImageBytes image;
     for (auto& b : image)
