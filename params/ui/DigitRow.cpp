@@ -83,8 +83,22 @@ int DigitRow::currentCellIndex() const {
 }
 
 void DigitRow::setCurrentCellIndex(int index) {
-    if (index >= 0 && index < cellCount())
-        setCurrentCell(0, index);
+    if (index < 0 || index >= cellCount())
+        return;
+    setCurrentCell(0, index);
+    // Only the row being typed into marks its current cell; a page of rows all marked reads as noise.
+    if (!hasFocus())
+        clearSelection();
+}
+
+void DigitRow::focusInEvent(QFocusEvent* event) {
+    QTableWidget::focusInEvent(event);
+    setCurrentCell(0, currentCellIndex());
+}
+
+void DigitRow::focusOutEvent(QFocusEvent* event) {
+    QTableWidget::focusOutEvent(event);
+    clearSelection();
 }
 
 void DigitRow::keyPressEvent(QKeyEvent* event) {

@@ -109,12 +109,15 @@ TSettingsForm::TSettingsForm(ImageBytes& image, QWidget* parent)
         edit->installEventFilter(this);
     }
     ui_->edAPN->setMinimumWidth(charWidth * 42);
+    ui_->edUserName->setMaximumWidth(charWidth * 24);
+    ui_->edPWD->setMaximumWidth(charWidth * 24);
     customPalette_ = ui_->edAPN->palette();
 
-    // Wide enough for the name only; the padding keeps the values out of sight. The wheel takes the focus
-    // first, so an APN being typed is remembered before a preset replaces it.
-    ui_->cbServiceProvider->setFixedWidth(105);
+    // The list shows operator names only (the values stay out of sight), as wide as the longest name. The
+    // wheel takes the focus first, so an APN being typed is remembered before a preset replaces it.
+    ui_->cbServiceProvider->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     ui_->cbServiceProvider->setFocusPolicy(Qt::WheelFocus);
+    ui_->PageControl1->setUsesScrollButtons(false);
     ui_->btSaveSettings->setVisible(false);
 
     callFilter_ = new QButtonGroup(this);

@@ -45,6 +45,7 @@ TCustomIPAddressControl::TCustomIPAddressControl(QWidget* parent) : QWidget(pare
     setFocusProxy(edit_);
     setFocusPolicy(Qt::StrongFocus);
     setBackgroundRole(QPalette::Window);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     resize(kCreatedSize);
 
     connect(edit_, &IPAddressEdit::fieldChanged, this,
