@@ -66,7 +66,9 @@ int TCustomIPAddressControl::field(int n) const {
 
 void TCustomIPAddressControl::setField(int n, int value) {
     TIPAddressField& f = fields_.at(static_cast<std::size_t>(n));
-    if (value == f.Digit && !edit_->isBlank())
+    // Nothing to do when the field already holds and shows the value. A field the user emptied shows
+    // nothing, so it is shown again even though its stored value (0) did not change.
+    if (value == f.Digit && edit_->fieldText(n) == QString::number(value & 0xFF))
         return;
     if (value < f.Range.LowerLimit || value > f.Range.UpperLimit) {
         if (onRangeError_) {

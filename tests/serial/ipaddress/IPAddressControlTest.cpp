@@ -217,6 +217,19 @@ TEST(IPAddressControl, DotsAndThirdDigitsMoveOn) {
     EXPECT_EQ(QApplication::focusWidget(), w.octet(2)) << "a dot in an empty field stays";
 }
 
+TEST(IPAddressControl, AFieldEmptiedByTheUserIsShownAgainWhenSet) {
+    Window w;
+    w.control->setIPAddress(QStringLiteral("10.0.0.7"));
+    w.octet(1)->setFocus();
+    w.octet(1)->selectAll();
+    press(Qt::Key_Backspace);
+    ASSERT_EQ(w.octet(1)->text(), QString());
+    EXPECT_EQ(w.control->Field1(), 0);
+    w.control->setField1(0);
+    EXPECT_EQ(w.octet(1)->text(), QStringLiteral("0"));
+    EXPECT_EQ(w.control->IPAddress(), QStringLiteral("10.0.0.7"));
+}
+
 TEST(IPAddressControl, LeavingAFieldPullsItIntoItsLimits) {
     Window w;
     w.control->setRangeFiled1({10, 20});
