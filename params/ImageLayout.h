@@ -188,20 +188,27 @@ inline constexpr auto EditorFieldOrder = std::to_array<std::string_view>({
 });
 // clang-format on
 
-// The entry of a field by name; nullptr when there is none.
-constexpr const FieldSpec* findField(std::string_view name) {
-    for (const FieldSpec& spec : ImageLayout)
-        if (spec.name == name)
-            return &spec;
-    return nullptr;
+// The index of a field in ImageLayout, or ImageLayout.size() when there is none.
+constexpr std::size_t fieldIndex(std::string_view name) {
+    for (std::size_t i = 0; i < ImageLayout.size(); ++i)
+        if (ImageLayout[i].name == name)
+            return i;
+    return ImageLayout.size();
 }
 
-// The entry of a field whose name is known when compiling: a misspelt name does not compile.
+// The entry of a field by name; nullptr when there is none.
+constexpr const FieldSpec* findField(std::string_view name) {
+    const std::size_t index = fieldIndex(name);
+    return index < ImageLayout.size() ? &ImageLayout[index] : nullptr;
+}
+
+// The entry of a field whose name is known when compiling: a misspelt name does not compile. (Found by
+// index: comparing addresses inside constant evaluation trips the sanitizer build's compiler.)
 consteval const FieldSpec& layoutField(std::string_view name) {
-    const FieldSpec* spec = findField(name);
-    if (spec == nullptr)
+    const std::size_t index = fieldIndex(name);
+    if (index == ImageLayout.size())
         throw "no field of that name in ImageLayout";
-    return *spec;
+    return ImageLayout[index];
 }
 
 // True for the bytes that some field covers; the others are spare.
