@@ -96,11 +96,15 @@ TSettingsForm::TSettingsForm(ImageBytes& image, QWidget* parent)
                                                                      : QStringLiteral("ed") + name.mid(2));
     }
 
+    bindControls();
+
     // Text edits: wide enough for their longest text, and only characters the module's code page has.
     auto* codePage = new Cp1250Validator(this);
     const int charWidth = fontMetrics().averageCharWidth();
-    for (int k = 1; k <= 13; ++k) {
-        auto* edit = findChild<QLineEdit*>(QStringLiteral("edSMS%1").arg(k));
+    for (std::size_t i = 0; i < ImageLayout.size(); ++i) {
+        if (ImageLayout[i].kind != FieldKind::SmsTextField)
+            continue;
+        auto* edit = static_cast<QLineEdit*>(controls_[i]);
         edit->setValidator(codePage);
         edit->setMinimumWidth(charWidth * 42);
     }
@@ -126,8 +130,6 @@ TSettingsForm::TSettingsForm(ImageBytes& image, QWidget* parent)
     bellCallFilter_ = new QButtonGroup(this);
     bellCallFilter_->addButton(ui_->rbBELLCallFilterAll, 0);
     bellCallFilter_->addButton(ui_->rbBELLCallFilterListed, 1);
-
-    bindControls();
 
     connect(ui_->btSettingOK, &QPushButton::clicked, this, &TSettingsForm::btSettingOKClick);
     connect(ui_->btSettingCancel, &QPushButton::clicked, this, &TSettingsForm::btSettingCancelClick);
