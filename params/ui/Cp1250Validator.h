@@ -1,0 +1,16 @@
+// Text edits whose content goes into the image as Windows-1250 bytes accept only characters that the code
+// page has, so nothing typed is silently turned into "?" on the way to the module.
+#pragma once
+
+#include <QValidator>
+
+namespace vantrel {
+
+class Cp1250Validator : public QValidator {
+    Q_OBJECT
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int& pos) const override;
+};
+
+} // namespace vantrel

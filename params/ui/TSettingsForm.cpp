@@ -1,0 +1,390 @@
+// The parameter editor window: binding of controls to image fields, enabling rules, GPRS provider list.
+#include "params/ui/TSettingsForm.h"
+
+#include "common/Cp1250.h"
+#include "params/ApnPresets.h"
+#include "params/FieldCodecs.h"
+#include "params/ui/Cp1250Validator.h"
+#include "params/ui/DigitRow.h"
+#include "serial/ipaddress/TIPAddressControl.h"
+#include "ui_TSettingsForm.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QSpinBox>
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace vantrel {
+
+namespace {
+
+constexpr int kProviderItemRole = Qt::UserRole;
+
+QString nameOf(const FieldSpec& spec) {
+    return QString::fromLatin1(spec.name.data(), static_cast<qsizetype>(spec.name.size()));
+}
+
+// The object name of the control that holds a field; empty for fields the window binds by hand (flags) or
+// that have no control (the zero pairs).
+QString controlNameFor(const FieldSpec& spec) {
+    const QString name = nameOf(spec);
+    switch (spec.kind) {
+    case FieldKind::PhoneNumberField:
+    case FieldKind::PrefixField:
+    case FieldKind::EventCodeField:
+        return QStringLiteral("acg") + name;
+    case FieldKind::SmsTextField:
+    case FieldKind::CountedText:
+        return QStringLiteral("ed") + name;
+    case FieldKind::TimerByte:
+    case FieldKind::Word16BE:
+        return QStringLiteral("ud") + name;
+    case FieldKind::IPv4Address:
+        return QStringLiteral("IPAddressControl") + name.mid(QStringLiteral("IPAddress").size());
+    case FieldKind::FlagByte:
+    case FieldKind::ZeroPair:
+        break;
+    }
+    return {};
+}
+
+bool controlFitsKind(QWidget* control, FieldKind kind) {
+    switch (kind) {
+    case FieldKind::PhoneNumberField:
+    case FieldKind::PrefixField:
+        return qobject_cast<DigitRow*>(control) != nullptr && !qobject_cast<DigitRow*>(control)->isEventCode();
+    case FieldKind::EventCodeField:
+        return qobject_cast<DigitRow*>(control) != nullptr && qobject_cast<DigitRow*>(control)->isEventCode();
+    case FieldKind::SmsTextField:
+    case FieldKind::CountedText:
+        return qobject_cast<QLineEdit*>(control) != nullptr;
+    case FieldKind::TimerByte:
+    case FieldKind::Word16BE:
+        return qobject_cast<QSpinBox*>(control) != nullptr;
+    case FieldKind::IPv4Address:
+        return qobject_cast<TIPAddressControl*>(control) != nullptr;
+    case FieldKind::FlagByte:
+    case FieldKind::ZeroPair:
+        return control == nullptr;
+    }
+    return false;
+}
+
+bool isWindowSwitch(Qt::FocusReason reason) {
+    return reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason;
+}
+
+} // namespace
+
+TSettingsForm::TSettingsForm(ImageBytes& image, QWidget* parent)
+    : QDialog(parent), ui_(std::make_unique<Ui::TSettingsForm>()), image_(image) {
+    ui_->setupUi(this);
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+
+    // Each spin box's edit carries the edit's name, so both names of the pair can be found.
+    for (QSpinBox* spin : findChildren<QSpinBox*>()) {
+        const QString name = spin->objectName();
+        if (!name.startsWith(QStringLiteral("ud")))
+            continue;
+        if (auto* edit = spin->findChild<QLineEdit*>())
+            edit->setObjectName(name == QStringLiteral("udServerID") ? QStringLiteral("edCentralID")
+                                                                     : QStringLiteral("ed") + name.mid(2));
+    }
+
+    bindControls();
+
+    // Text edits: wide enough for their longest text, and only characters the module's code page has.
+    auto* codePage = new Cp1250Validator(this);
+    const int charWidth = fontMetrics().averageCharWidth();
+    for (std::size_t i = 0; i < ImageLayout.size(); ++i) {
+        if (ImageLayout[i].kind != FieldKind::SmsTextField)
+            continue;
+        auto* edit = static_cast<QLineEdit*>(controls_[i]);
+        edit->setValidator(codePage);
+        edit->setMinimumWidth(charWidth * 42);
+    }
+    for (QLineEdit* edit : {ui_->edAPN, ui_->edUserName, ui_->edPWD}) {
+        edit->setValidator(codePage);
+        edit->installEventFilter(this);
+    }
+    ui_->edAPN->setMinimumWidth(charWidth * 42);
+    ui_->edUserName->setMaximumWidth(charWidth * 24);
+    ui_->edPWD->setMaximumWidth(charWidth * 24);
+    customPalette_ = ui_->edAPN->palette();
+
+    // The list shows operator names only (the values stay out of sight), as wide as the longest name. The
+    // wheel takes the focus first, so an APN being typed is remembered before a preset replaces it.
+    ui_->cbServiceProvider->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    ui_->cbServiceProvider->setFocusPolicy(Qt::WheelFocus);
+    ui_->PageControl1->setUsesScrollButtons(false);
+    ui_->btSaveSettings->setVisible(false);
+
+    callFilter_ = new QButtonGroup(this);
+    callFilter_->addButton(ui_->rbCallFilterAll, 0);
+    callFilter_->addButton(ui_->rbCallFilterListed, 1);
+    bellCallFilter_ = new QButtonGroup(this);
+    bellCallFilter_->addButton(ui_->rbBELLCallFilterAll, 0);
+    bellCallFilter_->addButton(ui_->rbBELLCallFilterListed, 1);
+
+    connect(ui_->btSettingOK, &QPushButton::clicked, this, &TSettingsForm::btSettingOKClick);
+    connect(ui_->btSettingCancel, &QPushButton::clicked, this, &TSettingsForm::btSettingCancelClick);
+    connect(ui_->btSaveSettings, &QPushButton::clicked, this, &TSettingsForm::btSaveSettingsClick);
+    connect(callFilter_, &QButtonGroup::idToggled, this, &TSettingsForm::rgCallFilterClick);
+    connect(bellCallFilter_, &QButtonGroup::idToggled, this, &TSettingsForm::rgCallFilterClick);
+    connect(ui_->cbGPRSmode, &QCheckBox::toggled, this, &TSettingsForm::cbGPRSmodeClick);
+
+    FormCreate();
+
+    connect(ui_->cbServiceProvider, &QComboBox::currentIndexChanged, this, &TSettingsForm::cbServiceProviderChange);
+}
+
+TSettingsForm::~TSettingsForm() = default;
+
+void TSettingsForm::bindControls() {
+    controls_.assign(ImageLayout.size(), nullptr);
+    for (std::size_t i = 0; i < ImageLayout.size(); ++i) {
+        const FieldSpec& spec = ImageLayout[i];
+        const QString name = controlNameFor(spec);
+        QWidget* control = name.isEmpty() ? nullptr : findChild<QWidget*>(name);
+        if (!controlFitsKind(control, spec.kind))
+            throw std::logic_error("editor has no fitting control for field " + std::string(spec.name));
+        controls_[i] = control;
+    }
+    for (std::string_view name : EditorFieldOrder) {
+        const FieldSpec* spec = findField(name);
+        editorOrder_.push_back(static_cast<std::size_t>(spec - ImageLayout.data()));
+    }
+}
+
+void TSettingsForm::FormCreate() {
+    loadProviderList();
+    CustomAPN.clear();
+    CustomUserName.clear();
+    CustomPWD.clear();
+    ui_->cbServiceProvider->setCurrentIndex(0);
+    cbServiceProviderChange();
+    rgCallFilterClick();
+    // The SMS tab first and then the phone tab, so that the first showing opens on "Telefonszámok".
+    ui_->PageControl1->setCurrentWidget(ui_->TabSheetSMS);
+    ui_->PageControl1->setCurrentWidget(ui_->TabSheetPhone);
+}
+
+void TSettingsForm::loadProviderList() {
+    // A missing, unreadable or empty APNs.dat leaves the built-in list: there is always a custom entry 0.
+    const QStringList items = readApnPresetFile(apnPresetFileName()).value_or(builtInApnPresets());
+    ui_->cbServiceProvider->clear();
+    for (const QString& item : items)
+        ui_->cbServiceProvider->addItem(apnPresetName(item), item);
+}
+
+void TSettingsForm::LoadFromImage() {
+    for (std::size_t index : editorOrder_)
+        loadField(index);
+}
+
+void TSettingsForm::StoreToImage() {
+    for (std::size_t index : editorOrder_)
+        storeField(index);
+}
+
+void TSettingsForm::loadField(std::size_t index) {
+    const FieldSpec& spec = ImageLayout[index];
+    const FieldValue value = decodeField(image_, spec);
+    QWidget* control = controls_[index];
+    switch (spec.kind) {
+    case FieldKind::PhoneNumberField:
+    case FieldKind::PrefixField:
+    case FieldKind::EventCodeField:
+        static_cast<DigitRow*>(control)->setCells(std::get<QStringList>(value));
+        break;
+    case FieldKind::SmsTextField:
+    case FieldKind::CountedText:
+        static_cast<QLineEdit*>(control)->setText(fromCp1250(std::get<QByteArray>(value)));
+        break;
+    case FieldKind::TimerByte:
+    case FieldKind::Word16BE:
+        // A value beyond the spin box's range shows at the nearest limit, and is stored back as such.
+        static_cast<QSpinBox*>(control)->setValue(std::get<int>(value));
+        break;
+    case FieldKind::IPv4Address: {
+        auto* address = static_cast<TIPAddressControl*>(control);
+        const Octets octets = std::get<Octets>(value);
+        for (int i = 0; i < TIPAddressControl::FieldCount; ++i)
+            address->setField(i, octets[static_cast<std::size_t>(i)]);
+        break;
+    }
+    case FieldKind::FlagByte: {
+        const int flag = std::get<int>(value);
+        if (&spec == &layoutField("CallFilter")) {
+            (flag != 0 ? ui_->rbCallFilterListed : ui_->rbCallFilterAll)->setChecked(true);
+        } else if (&spec == &layoutField("BELLFlags")) {
+            ((flag & 1) != 0 ? ui_->rbBELLCallFilterListed : ui_->rbBELLCallFilterAll)->setChecked(true);
+            ui_->cbBELLcallback->setChecked((flag & 2) != 0);
+        } else if (&spec == &layoutField("GPRSmode")) {
+            ui_->cbGPRSmode->setChecked(flag != 0);
+        } else if (&spec == &layoutField("VoiceCaller")) {
+            ui_->cbVoiceCaller->setChecked(flag != 0);
+        }
+        break;
+    }
+    case FieldKind::ZeroPair:
+        break;
+    }
+}
+
+void TSettingsForm::storeField(std::size_t index) {
+    const FieldSpec& spec = ImageLayout[index];
+    QWidget* control = controls_[index];
+    FieldValue value;
+    switch (spec.kind) {
+    case FieldKind::PhoneNumberField:
+    case FieldKind::PrefixField:
+    case FieldKind::EventCodeField:
+        value = static_cast<DigitRow*>(control)->cells();
+        break;
+    case FieldKind::SmsTextField:
+    case FieldKind::CountedText:
+        value = toCp1250(static_cast<QLineEdit*>(control)->text());
+        break;
+    case FieldKind::TimerByte:
+    case FieldKind::Word16BE:
+        value = static_cast<QSpinBox*>(control)->value();
+        break;
+    case FieldKind::IPv4Address: {
+        auto* address = static_cast<TIPAddressControl*>(control);
+        Octets octets{};
+        for (int i = 0; i < TIPAddressControl::FieldCount; ++i)
+            octets[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(std::clamp(address->field(i), 0, 255));
+        value = octets;
+        break;
+    }
+    case FieldKind::FlagByte:
+        if (&spec == &layoutField("CallFilter"))
+            value = ui_->rbCallFilterListed->isChecked() ? 1 : 0;
+        else if (&spec == &layoutField("BELLFlags"))
+            value = (ui_->rbBELLCallFilterListed->isChecked() ? 1 : 0) + (ui_->cbBELLcallback->isChecked() ? 2 : 0);
+        else if (&spec == &layoutField("GPRSmode"))
+            value = ui_->cbGPRSmode->isChecked() ? 1 : 0;
+        else if (&spec == &layoutField("VoiceCaller"))
+            value = ui_->cbVoiceCaller->isChecked() ? 1 : 0;
+        break;
+    case FieldKind::ZeroPair:
+        value = std::monostate{};
+        break;
+    }
+    encodeField(image_, spec, value);
+}
+
+void TSettingsForm::btSettingOKClick() {
+    StoreToImage();
+    accept();
+}
+
+void TSettingsForm::btSettingCancelClick() {
+    reject();
+}
+
+void TSettingsForm::rgCallFilterClick() {
+    // Runs for both radio groups; only the voice-call selection governs anything.
+    const bool listed = ui_->rbCallFilterListed->isChecked();
+    const std::array<std::pair<QWidget*, QWidget*>, 4> rows{{
+        {ui_->acgPhnrEnabled1, ui_->lbPhnrEnabled1},
+        {ui_->acgPhnrEnabled2, ui_->lbPhnrEnabled2},
+        {ui_->acgPhnrEnabled3, ui_->lbPhnrEnabled3},
+        {ui_->acgPhnrEnabled4, ui_->lbPhnrEnabled4},
+    }};
+    for (const auto& [row, label] : rows) {
+        row->setEnabled(listed);
+        label->setEnabled(listed);
+    }
+}
+
+void TSettingsForm::cbGPRSmodeClick() {
+    updateGprsControls();
+}
+
+bool TSettingsForm::customProviderSelected() const {
+    return ui_->cbServiceProvider->currentIndex() <= 0;
+}
+
+void TSettingsForm::updateGprsControls() {
+    const bool gprs = ui_->cbGPRSmode->isChecked();
+    for (QWidget* control : std::initializer_list<QWidget*>{ui_->cbServiceProvider, ui_->lbServiceProvider, ui_->lbAPN,
+                                                            ui_->lbUserName, ui_->lbPWD})
+        control->setEnabled(gprs);
+    // A preset keeps its edits locked whatever the GPRS mode does; otherwise switching the mode off and on
+    // would unlock values that the chosen operator fixes.
+    const bool editable = gprs && customProviderSelected();
+    for (QLineEdit* edit : {ui_->edAPN, ui_->edUserName, ui_->edPWD})
+        edit->setEnabled(editable);
+}
+
+void TSettingsForm::cbServiceProviderChange() {
+    QPalette palette = customPalette_;
+    if (customProviderSelected()) {
+        ui_->edAPN->setText(CustomAPN);
+        ui_->edUserName->setText(CustomUserName);
+        ui_->edPWD->setText(CustomPWD);
+    } else {
+        // Locked preset values: menu background, grey text.
+        const QColor menu = QApplication::palette("QMenu").color(QPalette::Window);
+        const QColor grey = customPalette_.color(QPalette::Disabled, QPalette::Text);
+        for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+            palette.setColor(group, QPalette::Base, menu);
+            palette.setColor(group, QPalette::Text, grey);
+        }
+        const ApnPreset preset = ParseApnPreset(ui_->cbServiceProvider->currentData(kProviderItemRole).toString());
+        ui_->edAPN->setText(preset.apn);
+        ui_->edUserName->setText(preset.userName);
+        ui_->edPWD->setText(preset.password);
+    }
+    for (QLineEdit* edit : {ui_->edAPN, ui_->edUserName, ui_->edPWD})
+        edit->setPalette(palette);
+    updateGprsControls();
+}
+
+void TSettingsForm::edAPNExit() {
+    CustomAPN = ui_->edAPN->text();
+}
+
+void TSettingsForm::edUserNameExit() {
+    CustomUserName = ui_->edUserName->text();
+}
+
+void TSettingsForm::edPWDExit() {
+    CustomPWD = ui_->edPWD->text();
+}
+
+void TSettingsForm::btSaveSettingsClick() {
+    QStringList items;
+    for (int i = 0; i < ui_->cbServiceProvider->count(); ++i)
+        items << ui_->cbServiceProvider->itemData(i, kProviderItemRole).toString();
+    writeApnPresetFile(apnPresetFileName(), items);
+}
+
+bool TSettingsForm::eventFilter(QObject* watched, QEvent* event) {
+    const bool gprsEdit = watched == ui_->edAPN || watched == ui_->edUserName || watched == ui_->edPWD;
+    if (!gprsEdit)
+        return QDialog::eventFilter(watched, event);
+    if (event->type() == QEvent::KeyPress) {
+        // edAPNKeyPress: no spaces in access names, user names or passwords.
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Space || key->text() == QStringLiteral(" "))
+            return true;
+    } else if (event->type() == QEvent::FocusOut && !isWindowSwitch(static_cast<QFocusEvent*>(event)->reason())) {
+        if (watched == ui_->edAPN)
+            edAPNExit();
+        else if (watched == ui_->edUserName)
+            edUserNameExit();
+        else
+            edPWDExit();
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+} // namespace vantrel
