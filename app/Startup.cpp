@@ -4,6 +4,7 @@
 #include "app/TMainForm.h"
 #include "app/TWelcomeForm.h"
 #include "monitor/ui/TStateForm.h"
+#include "params/ui/TSettingsForm.h"
 #include "protocol/ModuleConnection.h"
 #include "protocol/ui/TFormDetails.h"
 #include "transfer/ui/TFormDownload.h"
@@ -13,7 +14,10 @@ namespace vantrel {
 Startup::Startup()
     : connection_(std::make_unique<ModuleConnection>()), welcome_(std::make_unique<TWelcomeForm>()),
       stateForm_(std::make_unique<TStateForm>(*connection_)),
-      formDownload_(std::make_unique<TFormDownload>(*connection_)), formDetails_(std::make_unique<TFormDetails>()) {
+      formDownload_(std::make_unique<TFormDownload>(*connection_)),
+      settingsForm_(std::make_unique<TSettingsForm>(formDownload_->ParameterImage)),
+      formDetails_(std::make_unique<TFormDetails>()) {
+    formDownload_->setEditor(settingsForm_.get());
     welcome_->onFirstShow = [this] { createMainForm(); };
     welcome_->onTimer = [this] { showMainForm(); };
 }
@@ -29,11 +33,16 @@ void Startup::start() {
 
 void Startup::createMainForm() {
     mainForm_ = std::make_unique<TMainForm>(*connection_, *stateForm_, *formDownload_, *formDetails_);
-    mainForm_->onFormClose = [this] { welcome_->close(); };
+    mainForm_->onFormClose = [this] {
+        // A transfer waiting for the module would keep the program alive for seconds after its windows
+        // are gone: it ends now.
+        formDownload_->transfer().stop();
+        welcome_->close();
+    };
 }
 
 void Startup::showMainForm() {
-    applyProductVariant(*mainForm_);
+    applyProductVariant(*mainForm_, *settingsForm_);
     mainForm_->show();
 }
 

@@ -10,6 +10,7 @@ class ModuleConnection;
 class TWelcomeForm;
 class TStateForm;
 class TFormDownload;
+class TSettingsForm;
 class TFormDetails;
 class TMainForm;
 
@@ -29,6 +30,7 @@ public:
     TWelcomeForm& welcome() { return *welcome_; }
     TStateForm& stateForm() { return *stateForm_; }
     TFormDownload& formDownload() { return *formDownload_; }
+    TSettingsForm& settingsForm() { return *settingsForm_; }
     TFormDetails& formDetails() { return *formDetails_; }
     TMainForm* mainForm() { return mainForm_.get(); } // null until the splash has been shown
 
@@ -41,6 +43,7 @@ private:
     std::unique_ptr<TWelcomeForm> welcome_;
     std::unique_ptr<TStateForm> stateForm_;
     std::unique_ptr<TFormDownload> formDownload_;
+    std::unique_ptr<TSettingsForm> settingsForm_; // edits formDownload_'s image: declared after it
     std::unique_ptr<TFormDetails> formDetails_;
     std::unique_ptr<TMainForm> mainForm_;
 };

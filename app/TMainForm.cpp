@@ -5,6 +5,7 @@
 #include "protocol/ModuleConnection.h"
 #include "protocol/ui/MemoBox.h"
 #include "protocol/ui/TFormDetails.h"
+#include "serial/ui/TSorosDialog.h"
 #include "transfer/ui/TFormDownload.h"
 #include "ui_TMainForm.h"
 
@@ -22,10 +23,12 @@ const QString kNoLink = QStringLiteral(" Nincs soros kapcsolat.");
 TMainForm::TMainForm(ModuleConnection& connection, TStateForm& stateForm, TFormDownload& formDownload,
                      TFormDetails& formDetails, QWidget* parent)
     : QMainWindow(parent), ui(std::make_unique<Ui::TMainForm>()), connection_(connection), stateForm_(stateForm),
-      formDownload_(formDownload), formDetails_(formDetails) {
+      formDownload_(formDownload), formDetails_(formDetails), sorosDialog1_(new TSorosDialog(this)) {
     ui->setupUi(this);
+    sorosDialog1_->setObjectName(QStringLiteral("SorosDialog1"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowCloseButtonHint |
                    Qt::WindowMinimizeButtonHint);
+    connect(ui->ButtonSelectSerial, &QPushButton::clicked, this, &TMainForm::ButtonSelectSerialClick);
     connect(ui->btConnect, &QPushButton::clicked, this, &TMainForm::btConnectClick);
     connect(ui->btDisconnect, &QPushButton::clicked, this, &TMainForm::btDisconnectClick);
     connect(ui->btStatus, &QPushButton::clicked, this, &TMainForm::btStatusClick);
@@ -42,10 +45,45 @@ TMainForm::TMainForm(ModuleConnection& connection, TStateForm& stateForm, TFormD
     connection_.setSink(this);
     ui->StatusBar1->clearMessage();
     setFixedSize(sizeHint().expandedTo(QSize(232, 284)));
+    FormCreate();
 }
 
 TMainForm::~TMainForm() {
+    FormDestroy();
     connection_.setSink(nullptr);
+}
+
+namespace {
+
+// The hidden grid behind VantrelSetup.ini: two columns of width 20, one row.
+CellTable setupTable() {
+    CellTable table(2, 1);
+    table.setColWidth(0, 20);
+    table.setColWidth(1, 20);
+    return table;
+}
+
+} // namespace
+
+void TMainForm::FormCreate() {
+    gridSave_ = setupTable();
+    try {
+        LoadCellsFromFile(gridSave_, QString::fromLatin1(SetupFileName));
+        ComPort1().setPort(gridSave_.cell(0, 0));
+    } catch (...) {
+        // No file, an unreadable or a malformed one: the port stays COM1, and the next save writes a
+        // clean table.
+        gridSave_ = setupTable();
+    }
+}
+
+void TMainForm::FormDestroy() {
+    gridSave_.setCell(0, 0, ComPort1().Port());
+    try {
+        SaveCellsToFile(gridSave_, QString::fromLatin1(SetupFileName));
+    } catch (...) {
+        // The program is ending and there is nobody to tell; the file keeps its previous content.
+    }
 }
 
 TSerialPort& TMainForm::ComPort1() {
@@ -57,6 +95,16 @@ void TMainForm::showLinkState(bool connected) {
     ui->btDisconnect->setEnabled(connected);
     ui->btStatus->setEnabled(connected);
     ui->btParameterSetting->setEnabled(connected);
+}
+
+void TMainForm::ButtonSelectSerialClick() {
+    sorosDialog1_->setDefaultPort(ui->Panel1->text());
+    if (!sorosDialog1_->Execute())
+        return;
+    ui->Panel1->setText(sorosDialog1_->PortHNev());
+    // While the link is open the port is switched at once. If the new port cannot be opened, the driver's
+    // error reaches the general handler; the buttons and the status line stay, the link is closed.
+    ComPort1().setPort(sorosDialog1_->PortNev());
 }
 
 void TMainForm::btConnectClick() {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "protocol/Dispatch.h"
+#include "transfer/GridTextFile.h"
 
 #include <QMainWindow>
 #include <functional>
@@ -20,6 +21,7 @@ class TFormDetails;
 class TFormDownload;
 class TStateForm;
 class TSerialPort;
+class TSorosDialog;
 
 class TMainForm : public QMainWindow, public DispatchSink {
     Q_OBJECT
@@ -29,6 +31,11 @@ public:
     ~TMainForm() override;
 
     TSerialPort& ComPort1();
+    // The port chooser that "Soros port kiválasztása" runs.
+    TSorosDialog& SorosDialog1() { return *sorosDialog1_; }
+
+    // Where the port name is kept between runs, in the working directory.
+    static constexpr const char* SetupFileName = "VantrelSetup.ini";
 
     // Run when the main window closes by any means; the start-up closes the root window with it.
     std::function<void()> onFormClose;
@@ -42,6 +49,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void FormCreate();
+    void FormDestroy();
+    void ButtonSelectSerialClick();
     void btConnectClick();
     void btDisconnectClick();
     void btStatusClick();
@@ -55,6 +65,8 @@ private:
     TStateForm& stateForm_;
     TFormDownload& formDownload_;
     TFormDetails& formDetails_;
+    TSorosDialog* sorosDialog1_;
+    CellTable gridSave_{2, 1}; // the store of VantrelSetup.ini: the port name in cell (0, 0)
 };
 
 } // namespace vantrel

@@ -13,7 +13,7 @@ port=${port:-1}
 
 sim=""
 if [ -x "$build/vantrel-sim" ]; then
-    "$build/vantrel-sim" --com "$port" --demo >"$rundir/sim.log" 2>&1 &
+    "$build/vantrel-sim" --com "$port" --demo 3 >"$rundir/sim.log" 2>&1 &
     sim=$!
     trap 'kill "$sim" 2>/dev/null || true' EXIT INT TERM
     # Wait until the simulator has made the port link.

@@ -1,8 +1,8 @@
 // Start-up and the main window, driven offscreen: the windows the start-up creates, the link states and
 // their status texts, the hidden key, and closing.
-#include "app/Startup.h"
-#include "app/TMainForm.h"
 #include "app/TWelcomeForm.h"
+#include "serial/SerialPort.h"
+#include "tests/app/Program.h"
 #include "common/ui/Dialogs.h"
 #include "monitor/ui/TStateForm.h"
 #include "protocol/ModuleConnection.h"
@@ -23,35 +23,13 @@
 using namespace vantrel;
 using test::waitUntil;
 
+using test::child;
+using test::click;
+
 namespace {
 
-template <typename T>
-T* child(QWidget* parent, const char* name) {
-    T* w = parent->findChild<T*>(QString::fromLatin1(name));
-    EXPECT_NE(w, nullptr) << name;
-    return w;
-}
-
-void click(QWidget* parent, const char* name) {
-    auto* button = child<QPushButton>(parent, name);
-    ASSERT_NE(button, nullptr);
-    ASSERT_TRUE(button->isEnabled()) << name;
-    QTest::mouseClick(button, Qt::LeftButton);
-}
-
-// A started program with its main window up, on a private port-link directory.
-struct Program {
-    test::PortLinks links;
-    Startup startup;
-    TMainForm* main = nullptr;
-
-    Program() {
-        startup.start();
-        EXPECT_TRUE(waitUntil([&] { return startup.mainForm() && startup.mainForm()->isVisible(); }));
-        main = startup.mainForm();
-    }
-    QString status() const { return main->findChild<QStatusBar*>(QStringLiteral("StatusBar1"))->currentMessage(); }
-    bool enabled(const char* name) const { return child<QPushButton>(main, name)->isEnabled(); }
+// The program with the checks of the link buttons.
+struct Program : test::Program {
     void expectLinkButtons(bool connected) const {
         EXPECT_EQ(enabled("btConnect"), !connected);
         EXPECT_EQ(enabled("btDisconnect"), connected);
@@ -68,14 +46,14 @@ TEST(StartUp, SplashGivesWayToTheTitledMainWindowAndTheOtherWindowsWaitHidden) {
     Program p;
     ASSERT_NE(p.main, nullptr);
     EXPECT_EQ(p.main->windowTitle(), QStringLiteral("Vantrel 5  v1.03"));
-    EXPECT_FALSE(p.startup.welcome().isVisible());
-    EXPECT_EQ(p.startup.welcome().findChild<QLabel*>(QStringLiteral("lbVersion"))->text(), QStringLiteral(" v1.03"));
-    EXPECT_FALSE(p.startup.stateForm().isVisible());
-    EXPECT_FALSE(p.startup.formDownload().isVisible());
-    EXPECT_FALSE(p.startup.formDetails().isVisible());
-    EXPECT_EQ(p.startup.stateForm().windowTitle(), QStringLiteral("A modul állapota"));
-    EXPECT_EQ(p.startup.formDownload().windowTitle(), QStringLiteral("Paraméterek beállítása"));
-    EXPECT_EQ(p.startup.formDetails().windowTitle(), QStringLiteral("Serial Port Details"));
+    EXPECT_FALSE(p.startup->welcome().isVisible());
+    EXPECT_EQ(p.startup->welcome().findChild<QLabel*>(QStringLiteral("lbVersion"))->text(), QStringLiteral(" v1.03"));
+    EXPECT_FALSE(p.startup->stateForm().isVisible());
+    EXPECT_FALSE(p.startup->formDownload().isVisible());
+    EXPECT_FALSE(p.startup->formDetails().isVisible());
+    EXPECT_EQ(p.startup->stateForm().windowTitle(), QStringLiteral("A modul állapota"));
+    EXPECT_EQ(p.startup->formDownload().windowTitle(), QStringLiteral("Paraméterek beállítása"));
+    EXPECT_EQ(p.startup->formDetails().windowTitle(), QStringLiteral("Serial Port Details"));
     EXPECT_EQ(p.status(), QString());
     EXPECT_EQ(p.main->ComPort1().Port(), QStringLiteral("COM1"));
     p.expectLinkButtons(false);
@@ -106,22 +84,22 @@ TEST(MainWindow, ConnectAndDisconnectOverAPseudoTerminal) {
     EXPECT_TRUE(p.main->ComPort1().Connected());
 
     click(p.main, "btStatus");
-    EXPECT_TRUE(p.startup.stateForm().isVisible());
+    EXPECT_TRUE(p.startup->stateForm().isVisible());
     click(p.main, "btParameterSetting");
-    EXPECT_TRUE(p.startup.formDownload().isVisible());
+    EXPECT_TRUE(p.startup->formDownload().isVisible());
 
     click(p.main, "btDisconnect");
     EXPECT_EQ(p.status(), QStringLiteral(" Nincs soros kapcsolat."));
     p.expectLinkButtons(false);
     EXPECT_FALSE(p.main->ComPort1().Connected());
     // Windows already open stay open.
-    EXPECT_TRUE(p.startup.stateForm().isVisible());
-    EXPECT_TRUE(p.startup.formDownload().isVisible());
+    EXPECT_TRUE(p.startup->stateForm().isVisible());
+    EXPECT_TRUE(p.startup->formDownload().isVisible());
 }
 
 TEST(MainWindow, HiddenKeyShowsTheDetailWindowOnlyFromTheListedControls) {
     Program p;
-    auto* details = &p.startup.formDetails();
+    auto* details = &p.startup->formDetails();
     auto press = [&](const char* focus, Qt::Key key, Qt::KeyboardModifiers mods) {
         details->hide();
         QWidget* target = focus ? static_cast<QWidget*>(child<QPushButton>(p.main, focus)) : p.main;

@@ -1,0 +1,115 @@
+// The main window's port chooser button: the chosen port reaches the panel and the driver, and an open
+// link moves to the new port at once.
+#include "common/ui/Dialogs.h"
+#include "serial/ports/KeyTree.h"
+#include "serial/ports/PortEnumerator.h"
+#include "serial/ui/TFormComPort.h"
+#include "serial/ui/TSorosDialog.h"
+#include "serial/SerialPort.h"
+#include "tests/app/Program.h"
+#include "tests/support/Pty.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QTableWidget>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using namespace vantrel;
+
+namespace {
+
+struct ChooserButton : ::testing::Test {
+    test::Program program;
+    std::shared_ptr<ports::MemoryKeySource> tree = std::make_shared<ports::MemoryKeySource>();
+
+    void SetUp() override { program.main->SorosDialog1().setKeySource(tree); }
+
+    void port(int number) {
+        const QString key = ports::keypath::DeviceTree + QStringLiteral("\\dev%1").arg(number);
+        tree->setText(key, QStringLiteral("Class"), QStringLiteral("Ports"));
+        tree->setText(key, QStringLiteral("FriendlyName"), QStringLiteral("Test port (COM%1)").arg(number));
+        tree->setText(key, QStringLiteral("Mfg"), QStringLiteral("Maker"));
+        tree->setText(ports::keypath::ActivePortMap, QStringLiteral("p%1").arg(number), QStringLiteral("COM%1").arg(number));
+    }
+
+    // Presses the chooser button and, in the chooser, picks the line of the given row and presses OK.
+    void choose(int row) {
+        bool picked = false;
+        QTimer poll;
+        poll.setInterval(10);
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            auto* form = qobject_cast<TFormComPort*>(QApplication::activeModalWidget());
+            if (!form || form->activationCount() == 0)
+                return;
+            poll.stop();
+            auto* grid = test::child<QTableWidget>(form, "StringGrid1");
+            grid->selectRow(row);
+            test::click(form, "Button1");
+            picked = true;
+        });
+        poll.start();
+        test::click(program.main, "ButtonSelectSerial");
+        EXPECT_TRUE(picked);
+    }
+    QString panel() const { return test::child<QLabel>(program.main, "Panel1")->text(); }
+};
+
+} // namespace
+
+TEST_F(ChooserButton, ChoosingWhileConnectedSwitchesTheOpenPort) {
+    test::PtyPair first, second;
+    program.links.link(1, first.terminalPath());
+    program.links.link(5, second.terminalPath());
+    port(5);
+    program.connect();
+    choose(0);
+    EXPECT_EQ(panel(), QStringLiteral("Test port (COM5)"));
+    EXPECT_EQ(program.main->ComPort1().Port(), QStringLiteral("COM5"));
+    ASSERT_TRUE(program.main->ComPort1().Connected());
+    EXPECT_EQ(program.status(), QStringLiteral(" Soros kapcsolat rendben."));
+    program.main->ComPort1().WriteText("x");
+    EXPECT_EQ(second.read(1000, 1), QByteArray("x"));
+    EXPECT_TRUE(first.read(50).isEmpty());
+    // The chooser opens next time on the line the panel names.
+    EXPECT_EQ(program.main->SorosDialog1().PortIndex(), 5);
+}
+
+TEST_F(ChooserButton, AFailedSwitchShowsTheDriverErrorAndLeavesTheLinkClosed) {
+    test::PtyPair first;
+    program.links.link(1, first.terminalPath());
+    program.links.link(6, QStringLiteral("/nonexistent/tty"));
+    port(6);
+    program.connect();
+    DialogScript script;
+    choose(0);
+    EXPECT_EQ(script.messages(DialogScript::Kind::Error),
+              QStringList{QStringLiteral("Unable to open com port (win error code: 2).")});
+    EXPECT_FALSE(program.main->ComPort1().Connected());
+    EXPECT_EQ(program.status(), QStringLiteral(" Soros kapcsolat rendben."));
+    EXPECT_TRUE(program.enabled("btDisconnect"));
+    test::click(program.main, "btDisconnect");
+    EXPECT_TRUE(program.enabled("btConnect"));
+    EXPECT_EQ(program.status(), QStringLiteral(" Nincs soros kapcsolat."));
+}
+
+TEST_F(ChooserButton, ACancelledChooserChangesNothing) {
+    port(3);
+    QTimer::singleShot(300, [] {
+        if (QWidget* modal = QApplication::activeModalWidget())
+            modal->close();
+    });
+    test::click(program.main, "ButtonSelectSerial");
+    EXPECT_EQ(panel(), QString());
+    EXPECT_EQ(program.main->ComPort1().Port(), QStringLiteral("COM1"));
+}
+
+TEST_F(ChooserButton, AChosenPortIsSavedAtExitAndRestoredWithAnEmptyPanel) {
+    port(7);
+    choose(0);
+    EXPECT_EQ(panel(), QStringLiteral("Test port (COM7)"));
+    program.end();
+    program.start();
+    EXPECT_EQ(program.main->ComPort1().Port(), QStringLiteral("COM7"));
+    EXPECT_EQ(panel(), QString());
+}

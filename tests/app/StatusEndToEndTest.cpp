@@ -1,0 +1,64 @@
+// The tool and the module simulator on the two ends of a pseudo-terminal: what the module reports reaches
+// the status monitor and the traffic detail window.
+#include "monitor/ui/TStateForm.h"
+#include "protocol/ui/MemoBox.h"
+#include "protocol/ui/TFormDetails.h"
+#include "tests/app/Program.h"
+#include "tools/sim/ModuleSimulator.h"
+
+#include <QLabel>
+#include <gtest/gtest.h>
+
+using namespace vantrel;
+
+namespace {
+
+struct StatusEndToEnd : ::testing::Test {
+    sim::ModuleSimulator module;
+    test::Program program;
+
+    void SetUp() override {
+        module.setTiming({false, 0});
+        program.links.link(1, QString::fromStdString(module.openPseudoTerminal()));
+        module.start();
+        program.connect();
+    }
+    QLabel* label(const char* name) { return test::child<QLabel>(&program.startup->stateForm(), name); }
+};
+
+} // namespace
+
+TEST_F(StatusEndToEnd, PolledStatusReachesTheLabels) {
+    module.setStatus({0x1F, 25, 5, 0});
+    test::click(program.main, "btStatus");
+    ASSERT_TRUE(test::waitUntil([&] { return label("lbGSMLine")->text() == QStringLiteral("Bejövő hívás folyamatban 5"); }));
+    EXPECT_EQ(label("lbIN1")->text(), QStringLiteral("Rövidzár"));
+    EXPECT_EQ(label("lbLineVoltage")->text(), QStringLiteral("Vonal rendben"));
+    EXPECT_EQ(label("lbGSMpowVal")->text(), QStringLiteral("25"));
+
+    // The monitor keeps polling: a change at the module shows within a second.
+    module.setStatus({0x00, 3, 9, 0});
+    ASSERT_TRUE(test::waitUntil([&] { return label("lbGSMLine")->text() == QStringLiteral("Hívás vége. 9"); }, 2000));
+    EXPECT_EQ(label("lbIN4")->text(), QStringLiteral("Nyitva"));
+    EXPECT_EQ(label("lbLineVoltage")->text(), QStringLiteral("Nincs vonal"));
+    EXPECT_GE(module.stats().statusPolls, 2);
+}
+
+TEST_F(StatusEndToEnd, ModuleTextsReachTheMessageBoxAndTheVisibleDetailWindow) {
+    TFormDetails& details = program.startup->formDetails();
+    // Hidden detail window: its channels are lost, the status monitor's box still collects channel 1.
+    module.sendText(1, "Riasztas\r\n", sim::TextForm::Long);
+    module.sendText(3, "lost", sim::TextForm::Short);
+    MemoBox* memoState = program.startup->stateForm().MemoState();
+    ASSERT_TRUE(test::waitUntil([&] { return memoState->lines() == QStringList{"Riasztas"}; }));
+    test::pumpEvents(100);
+    EXPECT_TRUE(details.Memo5()->lines().isEmpty());
+
+    details.show();
+    module.sendText(2, "GSM ok\r\nIN1", sim::TextForm::Short);
+    module.sendText(3, "channel three", sim::TextForm::Long);
+    ASSERT_TRUE(test::waitUntil([&] { return details.Memo5()->lines() == QStringList{"channel three"}; }));
+    ASSERT_TRUE(test::waitUntil([&] { return details.Memo4()->lines() == (QStringList{"GSM ok", "IN1"}); }));
+    EXPECT_EQ(memoState->lines(), (QStringList{"Riasztas", "GSM ok", "IN1"}));
+    EXPECT_TRUE(details.Memo3()->lines().isEmpty());
+}
