@@ -4,7 +4,9 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <sys/epoll.h>
 #include <sys/eventfd.h>
 #include <termios.h>
@@ -46,6 +48,28 @@ bool TSerialMonitor::running() const {
     return !shared_->finished;
 }
 
+bool TSerialMonitor::settle(int ep) {
+    // A slow line delivers its bytes one at a time. Handing each over on its own would wake the
+    // user-interface thread almost two thousand times a second at 19200 baud; waiting until the line has
+    // been quiet for a moment (bounded, so a continuous stream still flows) hands over whole frames.
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + kSettleLimit;
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        if (left.count() <= 0)
+            return false;
+        epoll_event events[2];
+        const int n = ::epoll_wait(ep, events, 2, static_cast<int>(std::min(left, kQuietGap).count()));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return n < 0; // quiet: hand over what has come
+        for (int i = 0; i < n; ++i)
+            if (events[i].data.fd == shared_->wakeFd || (events[i].events & (EPOLLHUP | EPOLLERR)))
+                return true;
+    }
+}
+
 void TSerialMonitor::run() {
     Shared& s = *shared_;
     // Edge-triggered on the device: a notification means new bytes arrived, as a received-character event
@@ -78,6 +102,9 @@ void TSerialMonitor::run() {
                 readable = true;
         }
         if (stop || !readable)
+            continue;
+        stop = settle(ep);
+        if (stop)
             continue;
         std::unique_lock lock(s.mutex);
         s.pending = true;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QEvent>
+#include <chrono>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -33,6 +34,12 @@ public:
 private:
     struct Shared;
     void run();
+    // Waits, after bytes arrived, until the line is quiet for kQuietGap (at most kSettleLimit in all).
+    // True when the monitor must stop instead.
+    bool settle(int ep);
+
+    static constexpr std::chrono::milliseconds kQuietGap{1};
+    static constexpr std::chrono::milliseconds kSettleLimit{10};
 
     TSerialPort* port_;
     int fd_;

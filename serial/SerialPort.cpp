@@ -4,7 +4,9 @@
 #include "serial/SerialMonitor.h"
 
 #include <QDeadlineTimer>
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/file.h>
@@ -169,6 +171,7 @@ void TSerialPort::releaseDevice() {
     ::close(fd_);
     fd_ = -1;
     haveSavedSettings_ = false;
+    rxBegin_ = rxEnd_ = 0;
 }
 
 int TSerialPort::WriteBytes(const void* data, int count) {
@@ -212,16 +215,23 @@ int TSerialPort::ReadBytes(void* buffer, int count) {
         throw ESerialPort(ESerialPort::ReadFailed, EBADF);
     if (count <= 0)
         return 0;
-    ssize_t n;
-    do {
-        n = ::read(fd_, buffer, static_cast<size_t>(count));
-    } while (n < 0 && errno == EINTR);
-    if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
-        throw ESerialPort(ESerialPort::ReadFailed, errno);
-    int waiting = 0;
-    if (::ioctl(fd_, FIONREAD, &waiting) != 0)
-        throw ESerialPort(ESerialPort::QueueStatusFailed, errno);
-    return n > 0 ? static_cast<int>(n) : 0;
+    if (rxQueued() == 0) {
+        rxBegin_ = rxEnd_ = 0;
+        ssize_t n;
+        do {
+            n = ::read(fd_, rxBuffer_.data(), rxBuffer_.size());
+        } while (n < 0 && errno == EINTR);
+        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
+            throw ESerialPort(ESerialPort::ReadFailed, errno);
+        rxEnd_ = n > 0 ? static_cast<int>(n) : 0;
+        int waiting = 0;
+        if (::ioctl(fd_, FIONREAD, &waiting) != 0)
+            throw ESerialPort(ESerialPort::QueueStatusFailed, errno);
+    }
+    const int taken = std::min(count, rxQueued());
+    std::memcpy(buffer, rxBuffer_.data() + rxBegin_, static_cast<size_t>(taken));
+    rxBegin_ += taken;
+    return taken;
 }
 
 bool TSerialPort::monitorRunning() const {
@@ -243,6 +253,7 @@ int TSerialPort::deliverRxChar() {
     int waiting = 0;
     if (::ioctl(fd_, FIONREAD, &waiting) != 0)
         throw ESerialPort(ESerialPort::QueueStatusFailed, errno);
+    waiting += rxQueued();
     if (waiting > 0 && OnRxChar)
         OnRxChar(this, waiting);
     return waiting;

@@ -6,6 +6,7 @@
 
 #include <QObject>
 #include <QString>
+#include <array>
 #include <functional>
 #include <memory>
 #include <termios.h>
@@ -80,7 +81,14 @@ private:
     // Runs on the user-interface thread for each hand-over of the monitor; returns the count delivered.
     int deliverRxChar();
 
+    // Bytes taken from the device but not yet read by the program: the receive queue continues here, so
+    // the byte-at-a-time reads of the receive handler cost no system call each.
+    int rxQueued() const { return rxEnd_ - rxBegin_; }
+
     QString port_ = QStringLiteral("COM1");
+    std::array<char, 4096> rxBuffer_{};
+    int rxBegin_ = 0;
+    int rxEnd_ = 0;
     int fd_ = -1;
     termios savedSettings_{};
     bool haveSavedSettings_ = false;
