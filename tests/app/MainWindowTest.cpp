@@ -1,6 +1,7 @@
 // Start-up and the main window, driven offscreen: the windows the start-up creates, the link states and
 // their status texts, the hidden key, and closing.
 #include "app/TWelcomeForm.h"
+#include "params/ui/TSettingsForm.h"
 #include "serial/SerialPort.h"
 #include "tests/app/Program.h"
 #include "common/ui/Dialogs.h"
@@ -14,6 +15,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QTabWidget>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
@@ -62,6 +64,23 @@ TEST(StartUp, SplashGivesWayToTheTitledMainWindowAndTheOtherWindowsWaitHidden) {
     EXPECT_FALSE(child<QPushButton>(p.main, "ButtonSelectSerial")->font().bold());
     EXPECT_GE(p.main->width(), 232);
     EXPECT_GE(p.main->height(), 284);
+}
+
+TEST(StartUp, TheProductVariantShowsOnlyFourEditorTabs) {
+    Program p;
+    TSettingsForm& editor = p.startup->settingsForm();
+    auto* pages = child<QTabWidget>(&editor, "PageControl1");
+    ASSERT_NE(pages, nullptr);
+    QStringList shown;
+    for (int i = 0; i < pages->count(); ++i)
+        shown << pages->tabText(i);
+    EXPECT_EQ(shown, (QStringList{"Telefonszámok", "SMS szövegek", "Híváskorlátozás", "Kimenet vezérlés"}));
+    EXPECT_EQ(pages->currentWidget()->objectName(), QStringLiteral("TabSheetPhone"));
+    // The detached tabs' controls still exist for loading and storing.
+    for (const char* name : {"TabSheetDRAVO", "TabSheetGPRS", "TabSheetBELL103", "IPAddressControl1", "cbGPRSmode",
+                             "acgBELLPhnrEnabled2"})
+        EXPECT_NE(editor.findChild<QWidget*>(QLatin1String(name)), nullptr) << name;
+    EXPECT_EQ(editor.windowTitle(), QStringLiteral("Vantrel 5  -  Beállítások"));
 }
 
 TEST(MainWindow, ConnectToAMissingDeviceShowsTheErrorInTheStatusLineOnly) {
