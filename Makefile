@@ -3,6 +3,7 @@ BUILD      ?= build
 BUILD_TYPE ?= RelWithDebInfo
 WERROR     ?= ON
 JOBS       ?= $(shell nproc)
+MAKEFLAGS  += --no-print-directory
 
 .PHONY: all bootstrap configure build run test bench test-asan fuzz package install clean
 

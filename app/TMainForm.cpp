@@ -10,6 +10,8 @@
 #include "ui_TMainForm.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QKeyEvent>
 
 namespace vantrel {
@@ -45,6 +47,9 @@ TMainForm::TMainForm(ModuleConnection& connection, TStateForm& stateForm, TFormD
     connection_.setSink(this);
     ui->StatusBar1->clearMessage();
     setFixedSize(sizeHint().expandedTo(QSize(232, 284)));
+    // Dialogs centre themselves; a main window would open wherever the window system puts it.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
     FormCreate();
 }
 
