@@ -47,6 +47,7 @@ int tableCodeFromErrno(int err) {
     case EROFS:
     case EISDIR:
     case ETXTBSY:
+    case ENODEV: // a pipe or device where a file was expected
         return EInOutError::AccessDenied;
     case ENOSPC:
     case EDQUOT:

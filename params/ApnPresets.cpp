@@ -3,63 +3,13 @@
 
 #include "common/Cp1250.h"
 #include "common/Errors.h"
-
-#include <QFile>
-#include <QFileInfo>
-
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "common/FileIO.h"
 
 namespace vantrel {
 
 namespace {
 
 constexpr QChar kQuote = QLatin1Char('"');
-
-// Closes a descriptor on every way out.
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return fd_; }
-    // Closes now, so that a failing close (data not reaching the disk) can be reported.
-    int close() {
-        const int result = ::close(fd_);
-        fd_ = -1;
-        return result;
-    }
-
-private:
-    int fd_;
-};
-
-bool writeAll(int fd, const QByteArray& bytes) {
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + done, static_cast<std::size_t>(bytes.size() - done));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        done += n;
-    }
-    return true;
-}
-
-// The mode a newly created file gets from the process: 0666 less the umask.
-mode_t newFileMode() {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
-}
 
 } // namespace
 
@@ -143,55 +93,18 @@ QByteArray joinApnPresetLines(const QStringList& items) {
 }
 
 std::optional<QStringList> readApnPresetFile(const QString& path) {
-    // Non-blocking, so that a FIFO or device of that name cannot stall the editor's creation.
-    Descriptor fd(::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
-    if (fd.get() < 0)
+    const FileContent content = readFileStart(path, ApnPresetFileLimit + 1);
+    if (content.error || content.bytes.size() > ApnPresetFileLimit)
         return std::nullopt;
-    struct stat info {};
-    if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > ApnPresetFileLimit)
-        return std::nullopt;
-    QByteArray bytes;
-    char buffer[4096];
-    for (;;) {
-        const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return std::nullopt;
-        }
-        if (n == 0)
-            break;
-        bytes.append(buffer, n);
-        if (bytes.size() > ApnPresetFileLimit)
-            return std::nullopt;
-    }
-    QStringList lines = splitApnPresetLines(bytes);
+    QStringList lines = splitApnPresetLines(content.bytes);
     if (lines.isEmpty())
         return std::nullopt;
     return lines;
 }
 
 void writeApnPresetFile(const QString& path, const QStringList& items) {
-    // Written beside the old file and renamed over it, so a full disk never leaves half a list behind.
-    const QByteArray target = QFile::encodeName(path);
-    QByteArray temporary = QFile::encodeName(QFileInfo(path).absolutePath()) + "/.APNs.dat.XXXXXX";
-    Descriptor fd(::mkstemp(temporary.data()));
-    if (fd.get() < 0)
-        throw EInOutError::fromErrno(errno);
-    auto fail = [&temporary](int err) {
-        ::unlink(temporary.constData());
-        return EInOutError::fromErrno(err);
-    };
-    if (::fchmod(fd.get(), newFileMode()) != 0)
-        throw fail(errno);
-    if (!writeAll(fd.get(), joinApnPresetLines(items)))
-        throw fail(errno);
-    if (::fsync(fd.get()) != 0)
-        throw fail(errno);
-    if (fd.close() != 0)
-        throw fail(errno);
-    if (::rename(temporary.constData(), target.constData()) != 0)
-        throw fail(errno);
+    if (const std::optional<FileError> failed = writeFileAtomically(path, joinApnPresetLines(items)))
+        throw EInOutError::fromErrno(failed->err, path);
 }
 
 } // namespace vantrel

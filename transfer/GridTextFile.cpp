@@ -1,14 +1,10 @@
 #include "transfer/GridTextFile.h"
 
-#include "common/AtomicFile.h"
+#include "common/FileIO.h"
 #include "common/Cp1250.h"
 
 #include <QList>
-#include <cerrno>
-#include <fcntl.h>
 #include <limits>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace vantrel {
 
@@ -78,31 +74,16 @@ std::pair<QString, QString> takeField(const QString& text) {
     return {text.left(comma), text.mid(comma + 1)};
 }
 
+// A grid file larger than this is not one of ours: it is refused as a file that cannot be opened.
+constexpr qsizetype kGridFileLimit = 16 << 20;
+
 QByteArray readWholeFile(const QString& fileName) {
-    const int fd = ::open(fileName.toLocal8Bit().constData(), O_RDONLY | O_CLOEXEC);
-    struct stat st {};
-    if (fd < 0 || ::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-        if (fd >= 0)
-            ::close(fd);
+    const FileContent content = readFileStart(fileName, kGridFileLimit + 1);
+    if (content.error && content.error->stage == FileError::Stage::Read)
+        throw EInOutError::fromErrno(content.error->err, fileName);
+    if (content.error || content.bytes.size() > kGridFileLimit)
         throw EGridError(QStringLiteral("Cannot open file ") + fileName);
-    }
-    QByteArray bytes;
-    char buf[4096];
-    for (;;) {
-        const ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            const int err = errno;
-            ::close(fd);
-            throw EInOutError::fromErrno(err);
-        }
-        if (n == 0)
-            break;
-        bytes.append(buf, n);
-    }
-    ::close(fd);
-    return bytes;
+    return content.bytes;
 }
 
 } // namespace
@@ -158,10 +139,10 @@ void SaveCellsToFile(const CellTable& table, const QString& fileName) {
             if (!cell.isEmpty())
                 text += QStringLiteral("%1,%2,").arg(c).arg(r) + encodeCell(cell) + QStringLiteral("\r\n");
         }
-    const std::optional<AtomicWriteError> failed = writeFileAtomically(fileName, toCp1250(text));
+    const std::optional<FileError> failed = writeFileAtomically(fileName, toCp1250(text));
     if (!failed)
         return;
-    if (failed->stage == AtomicWriteError::Stage::Write)
+    if (failed->stage == FileError::Stage::Write)
         throw EInOutError::fromErrno(failed->err, fileName);
     throw EGridError(QStringLiteral("Cannot Create ") + fileName);
 }

@@ -1,42 +1,26 @@
 #include "transfer/ParameterFile.h"
 
-#include "common/AtomicFile.h"
 #include "common/Errors.h"
+#include "common/FileIO.h"
 
-#include <cerrno>
-#include <fcntl.h>
-#include <unistd.h>
+#include <algorithm>
 
 namespace vantrel {
 
 void saveParameterFile(const QString& fileName, const ImageBytes& image) {
     const QByteArray bytes(reinterpret_cast<const char*>(image.data()), static_cast<qsizetype>(image.size()));
-    if (const std::optional<AtomicWriteError> failed = writeFileAtomically(fileName, bytes))
+    if (const std::optional<FileError> failed = writeFileAtomically(fileName, bytes))
         throw EInOutError::fromErrno(failed->err, fileName);
 }
 
 ImageBytes openParameterFile(const QString& fileName) {
-    const int fd = ::open(fileName.toLocal8Bit().constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        throw EInOutError::fromErrno(errno, fileName);
-    ImageBytes image{};
-    std::size_t got = 0;
-    while (got < image.size()) {
-        const ssize_t n = ::read(fd, image.data() + got, image.size() - got);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            const int err = errno;
-            ::close(fd);
-            throw EInOutError::fromErrno(err, fileName);
-        }
-        if (n == 0)
-            break;
-        got += static_cast<std::size_t>(n);
-    }
-    ::close(fd);
-    if (got < image.size())
+    const FileContent content = readFileStart(fileName, static_cast<qsizetype>(ImageSize));
+    if (content.error)
+        throw EInOutError::fromErrno(content.error->err, fileName);
+    if (content.bytes.size() < static_cast<qsizetype>(ImageSize))
         throw EInOutError(EInOutError::ReadBeyondEnd);
+    ImageBytes image;
+    std::copy(content.bytes.begin(), content.bytes.end(), image.begin());
     return image;
 }
 

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace vantrel;
 
@@ -170,4 +171,10 @@ TEST_F(GridFiles, SavingReplacesTheFileWholeAndLeavesNoTemporaryFile) {
     SaveCellsToFile(portTable(QStringLiteral("COM2")), path());
     EXPECT_EQ(readRaw(), QByteArray("2,1\r\ncw 0,20\r\ncw 1,20\r\n0,0,COM2\r\n"));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"grid.ini"});
+}
+
+TEST_F(GridFiles, APipeOfThatNameCannotBeOpenedAndDoesNotHang) {
+    ASSERT_EQ(::mkfifo(path("pipe.ini").toLocal8Bit().constData(), 0600), 0);
+    CellTable t;
+    EXPECT_THROW(LoadCellsFromFile(t, path("pipe.ini")), EGridError);
 }

@@ -129,3 +129,8 @@ TEST_F(ParameterFiles, AWriteThatFailsHalfWayLeavesTheOldFileInPlace) {
     }());
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"set.VT3"});
 }
+
+TEST_F(ParameterFiles, APipeOfThatNameIsRefusedWithoutWaiting) {
+    ASSERT_EQ(::mkfifo(path("pipe.VT3").toLocal8Bit().constData(), 0600), 0);
+    EXPECT_EQ(errorText([&] { openParameterFile(path("pipe.VT3")); }), QStringLiteral("File access denied"));
+}

@@ -1,5 +1,7 @@
 #include "tools/sim/ModuleSimulator.h"
 
+#include "common/FileIO.h"
+
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -42,21 +44,6 @@ void makeRaw(termios& tio) {
     tio.c_cc[VTIME] = 0;
 }
 
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return fd_; }
-    int release() { return std::exchange(fd_, -1); }
-
-private:
-    int fd_;
-};
 
 } // namespace
 
