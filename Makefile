@@ -31,5 +31,11 @@ test-asan: bootstrap
 	@cmake --build $(BUILD)-asan -j$(JOBS)
 	@ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 ctest --test-dir $(BUILD)-asan --output-on-failure -j$(JOBS)
 
+# The Debian package, from the same build as `make test`: $(BUILD)/vantrel5_<version>-1_<arch>.deb.
+package:
+	@scripts/bootstrap.sh package
+	@$(MAKE) --no-print-directory build
+	@cd $(BUILD) && cpack -G DEB
+
 clean:
 	@rm -rf $(BUILD) $(BUILD)-asan $(BUILD)-fuzz
