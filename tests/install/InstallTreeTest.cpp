@@ -66,10 +66,10 @@ std::string text(const Finished& run) {
 }
 
 // The build's install rules, carried out once for all tests of this program.
-class InstalledTree {
+class Installation {
 public:
-    static const InstalledTree& get() {
-        static const InstalledTree tree;
+    static const Installation& get() {
+        static const Installation tree;
         return tree;
     }
 
@@ -98,7 +98,7 @@ public:
     }
 
 private:
-    InstalledTree() {
+    Installation() {
         const Finished run = runProgram(QStringLiteral(VANTREL_CMAKE_COMMAND),
                                         {QStringLiteral("--install"), QStringLiteral(VANTREL_BUILD_DIR),
                                          QStringLiteral("--prefix"), prefix_.path()});
@@ -111,9 +111,13 @@ private:
     std::string log_;
 };
 
-#define ASSERT_INSTALLED()                                                                                             \
-    const InstalledTree& tree = InstalledTree::get();                                                                  \
-    ASSERT_TRUE(tree.ok()) << tree.log()
+// Every test looks at the one installed tree, and none runs without it.
+class InstalledTree : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(tree.ok()) << tree.log(); }
+
+    const Installation& tree = Installation::get();
+};
 
 struct Metainfo {
     QString id;
@@ -215,14 +219,12 @@ QSet<QString> optionNames(const QString& text) {
 
 } // namespace
 
-TEST(InstalledTree, PutsBothProgramsInBin) {
-    ASSERT_INSTALLED();
+TEST_F(InstalledTree, PutsBothProgramsInBin) {
     EXPECT_TRUE(isExecutableFile(tree.path(QStringLiteral("bin/vantrel5"))));
     EXPECT_TRUE(isExecutableFile(tree.path(QStringLiteral("bin/vantrel-sim"))));
 }
 
-TEST(InstalledTree, DesktopEntryPassesTheValidatorAndSpeaksBothLanguages) {
-    ASSERT_INSTALLED();
+TEST_F(InstalledTree, DesktopEntryPassesTheValidatorAndSpeaksBothLanguages) {
     ASSERT_TRUE(QFileInfo::exists(tree.desktopFile()));
     const QString validator = requiredTool("desktop-file-validate", "desktop-file-utils");
     if (!validator.isEmpty()) {
@@ -245,8 +247,7 @@ TEST(InstalledTree, DesktopEntryPassesTheValidatorAndSpeaksBothLanguages) {
     EXPECT_EQ(entry.value(QStringLiteral("Terminal")), QStringLiteral("false"));
 }
 
-TEST(InstalledTree, DesktopEntryIconIsInstalledAsSvgAndAtEveryPngSize) {
-    ASSERT_INSTALLED();
+TEST_F(InstalledTree, DesktopEntryIconIsInstalledAsSvgAndAtEveryPngSize) {
     const QString icon = tree.desktopEntry().value(QStringLiteral("Icon"));
     ASSERT_FALSE(icon.isEmpty());
     ASSERT_FALSE(icon.contains(QLatin1Char('/'))) << "a themed icon is named, not given by path";
@@ -284,8 +285,7 @@ TEST(InstalledTree, DesktopEntryIconIsInstalledAsSvgAndAtEveryPngSize) {
     }
 }
 
-TEST(InstalledTree, DesktopEntryProgramsAreTheInstalledOnes) {
-    ASSERT_INSTALLED();
+TEST_F(InstalledTree, DesktopEntryProgramsAreTheInstalledOnes) {
     const DesktopEntry entry = tree.desktopEntry();
     const QString tryExec = entry.value(QStringLiteral("TryExec"));
     ASSERT_FALSE(tryExec.isEmpty()) << "a menu hides the entry when the program is gone only with TryExec";
@@ -302,8 +302,7 @@ TEST(InstalledTree, DesktopEntryProgramsAreTheInstalledOnes) {
 }
 
 // The tool keeps its files in its working directory; started from a menu, that is the home directory.
-TEST(InstalledTree, DesktopEntryStartsTheInstalledToolInTheHomeDirectory) {
-    ASSERT_INSTALLED();
+TEST_F(InstalledTree, DesktopEntryStartsTheInstalledToolInTheHomeDirectory) {
     QStringList argv = splitExecLine(tree.desktopEntry().value(QStringLiteral("Exec")));
     ASSERT_FALSE(argv.isEmpty());
 
@@ -342,8 +341,7 @@ TEST(InstalledTree, DesktopEntryStartsTheInstalledToolInTheHomeDirectory) {
     EXPECT_TRUE(QDir(elsewhere.path()).isEmpty()) << "the tool wrote into the directory it was started from";
 }
 
-TEST(InstalledTree, MetainfoPassesTheValidatorsAndNamesInstalledFiles) {
-    ASSERT_INSTALLED();
+TEST_F(InstalledTree, MetainfoPassesTheValidatorsAndNamesInstalledFiles) {
     const QString file = tree.metainfoFile();
     ASSERT_FALSE(file.isEmpty()) << "expected one metainfo file in share/metainfo";
     const QString appstream = requiredTool("appstreamcli", "appstream");
@@ -372,8 +370,7 @@ TEST(InstalledTree, MetainfoPassesTheValidatorsAndNamesInstalledFiles) {
     EXPECT_EQ(info.releases.first(), QStringLiteral(VANTREL_PROJECT_VERSION)) << "the newest release comes first";
 }
 
-TEST(InstalledTree, ManualPagesRenderWithoutWarnings) {
-    ASSERT_INSTALLED();
+TEST_F(InstalledTree, ManualPagesRenderWithoutWarnings) {
     const QString groff = requiredTool("groff", "groff-base");
     for (const QString& name : {QStringLiteral("vantrel5"), QStringLiteral("vantrel-sim")}) {
         const QString page = tree.manualPage(name);
@@ -395,8 +392,7 @@ TEST(InstalledTree, ManualPagesRenderWithoutWarnings) {
 }
 
 // The simulator's manual page and its --help describe the same options and commands.
-TEST(InstalledTree, SimulatorManualPageCoversEveryOptionAndCommand) {
-    ASSERT_INSTALLED();
+TEST_F(InstalledTree, SimulatorManualPageCoversEveryOptionAndCommand) {
     const QString page = plainRoff(tree.manualPage(QStringLiteral("vantrel-sim")));
     ASSERT_FALSE(page.isEmpty());
     const Finished help = runProgram(tree.path(QStringLiteral("bin/vantrel-sim")), {QStringLiteral("--help")});
@@ -428,8 +424,7 @@ TEST(InstalledTree, SimulatorManualPageCoversEveryOptionAndCommand) {
 }
 
 // The port table of the tool's manual page is the mapping the serial driver uses.
-TEST(InstalledTree, ToolManualPageTellsThePortMappingAndTheFiles) {
-    ASSERT_INSTALLED();
+TEST_F(InstalledTree, ToolManualPageTellsThePortMappingAndTheFiles) {
     const QString page = plainRoff(tree.manualPage(QStringLiteral("vantrel5")));
     ASSERT_FALSE(page.isEmpty());
     PortLinks noLinks; // so that no link of the machine's user stands in for a device
