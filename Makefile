@@ -32,5 +32,14 @@ test-asan: bootstrap
 	@cmake --build $(BUILD)-asan -j$(JOBS)
 	@ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 ctest --test-dir $(BUILD)-asan --output-on-failure -j$(JOBS)
 
+# The Debian package, built apart from the developers' build (no tests or benchmarks; CPack strips the
+# debug information): $(BUILD)-package/vantrel5_<version>-1_<arch>.deb. A compiler's new warning must not
+# stop a package build, so warnings stay warnings here.
+package:
+	@scripts/bootstrap.sh package
+	@cmake -S . -B $(BUILD)-package -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DVANTREL_TESTS=OFF -DVANTREL_BENCH=OFF -DVANTREL_WERROR=OFF >/dev/null
+	@cmake --build $(BUILD)-package -j$(JOBS)
+	@cd $(BUILD)-package && cpack -G DEB
+
 clean:
-	@rm -rf $(BUILD) $(BUILD)-asan $(BUILD)-fuzz
+	@rm -rf $(BUILD) $(BUILD)-asan $(BUILD)-fuzz $(BUILD)-package

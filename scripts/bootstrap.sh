@@ -3,11 +3,16 @@
 # Usage: scripts/bootstrap.sh [extra-package-set...]   (sets: fuzz, package)
 set -eu
 
+# desktop-file-utils, appstream, groff-base: the install test validates the desktop entry, the metainfo
+# and the manual pages.
 packages="build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev libssl-dev libudev-dev libgtest-dev"
+packages="$packages desktop-file-utils appstream groff-base"
 for set in "$@"; do
     case "$set" in
         fuzz) packages="$packages clang libclang-rt-dev" ;;
-        package) packages="$packages dpkg-dev file desktop-file-utils appstream librsvg2-bin" ;;
+        # dpkg-dev and file: CPack computes the dependencies with dpkg-shlibdeps. librsvg2-bin renders the
+        # icon sizes from the SVG (without it the shipped PNGs are used).
+        package) packages="$packages dpkg-dev file librsvg2-bin" ;;
         *) echo "bootstrap: unknown package set '$set'" >&2; exit 2 ;;
     esac
 done
