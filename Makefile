@@ -5,7 +5,7 @@ WERROR     ?= ON
 JOBS       ?= $(shell nproc)
 MAKEFLAGS  += --no-print-directory
 
-.PHONY: all bootstrap configure build run test bench test-asan fuzz package install clean
+.PHONY: all bootstrap configure build run test bench test-asan fuzz package clean
 
 all: build
 
