@@ -16,7 +16,9 @@ void saveParameterFile(const QString& fileName, const ImageBytes& image) {
 }
 
 ImageBytes openParameterFile(const QString& fileName) {
-    const int fd = ::open(fileName.toLocal8Bit().constData(), O_RDONLY | O_CLOEXEC);
+    // O_NONBLOCK: a FIFO or a terminal chosen by mistake must not stall the window waiting for bytes; it
+    // ends at once as a file too short (or with the system's error).
+    const int fd = ::open(fileName.toLocal8Bit().constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0)
         throw EInOutError::fromErrno(errno, fileName);
     ImageBytes image{};
