@@ -3,6 +3,8 @@ BUILD      ?= build
 BUILD_TYPE ?= RelWithDebInfo
 WERROR     ?= ON
 JOBS       ?= $(shell nproc)
+FUZZ_SECONDS ?= 60
+FUZZERS    ?= fuzz_receive fuzz_frames fuzz_grid_file fuzz_apn_presets fuzz_editor_image
 
 .PHONY: all bootstrap configure build run test bench test-asan fuzz package install clean
 
@@ -30,6 +32,13 @@ test-asan: bootstrap
 	@cmake -S . -B $(BUILD)-asan -DCMAKE_BUILD_TYPE=Debug -DVANTREL_SANITIZE=ON -DVANTREL_BENCH=OFF -DVANTREL_WERROR=$(WERROR) >/dev/null
 	@cmake --build $(BUILD)-asan -j$(JOBS)
 	@ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 ctest --test-dir $(BUILD)-asan --output-on-failure -j$(JOBS)
+
+# The harnesses are built by clang in their own tree and run one after the other, FUZZ_SECONDS each.
+fuzz:
+	@scripts/bootstrap.sh fuzz
+	@cmake -S . -B $(BUILD)-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DVANTREL_FUZZ=ON -DVANTREL_TESTS=OFF -DVANTREL_BENCH=OFF -DVANTREL_WERROR=$(WERROR) >/dev/null
+	@cmake --build $(BUILD)-fuzz -j$(JOBS) --target $(FUZZERS)
+	@fuzz/run.sh $(BUILD)-fuzz $(FUZZ_SECONDS) $(FUZZERS)
 
 clean:
 	@rm -rf $(BUILD) $(BUILD)-asan $(BUILD)-fuzz
