@@ -6,7 +6,7 @@ set -eu
 packages="build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev libssl-dev libudev-dev libgtest-dev"
 for set in "$@"; do
     case "$set" in
-        fuzz) packages="$packages clang libclang-rt-dev" ;;
+        fuzz) packages="$packages clang libclang-rt-dev llvm" ;;
         package) packages="$packages dpkg-dev file desktop-file-utils appstream librsvg2-bin" ;;
         *) echo "bootstrap: unknown package set '$set'" >&2; exit 2 ;;
     esac

@@ -237,3 +237,27 @@ TEST_F(FaultInjection, StatusPollsBetweenTransferFramesDoNotBreakAFullReadAndWri
         test::waitUntil([&] { return test::child<QLabel>(&monitor, "lbGSMpowVal")->text() == QStringLiteral("17"); }));
     EXPECT_TRUE(dialogs.shown().isEmpty());
 }
+
+TEST_F(FaultInjection, DisconnectWhileAReadWaitsEndsTheReadWithTheImageKept) {
+    module.setMemory(patternedMemory(6));
+    sim::Faults faults;
+    faults.silentAfter = 2; // page 2 never comes: the read is waiting when the installer disconnects
+    module.setFaults(faults);
+    const ImageBytes before = patternedImage(8);
+    image() = before;
+    QTimer::singleShot(300, program.main, [&] { test::click(program.main, "btDisconnect"); });
+
+    clickTransfer("btRead");
+
+    EXPECT_EQ(program.status(), QStringLiteral(" Nincs soros kapcsolat."));
+    EXPECT_FALSE(program.main->ComPort1().Connected());
+    EXPECT_EQ(progress()->value(), 2);
+    EXPECT_EQ(image(), before);
+    expectTransferButtonsEnabled();
+    EXPECT_TRUE(dialogs.shown().isEmpty());
+
+    // The window stays open; a transfer now only says that there is no link.
+    clickTransfer("btRead");
+    EXPECT_EQ(dialogs.messages(DialogScript::Kind::Message), QStringList{QStringLiteral(" Nincs soros kapcsolat.")});
+    EXPECT_EQ(image(), before);
+}

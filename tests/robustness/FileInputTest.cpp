@@ -1,11 +1,14 @@
 // Files that are not what they claim to be: a setup file or parameter file that is a FIFO or a device, and a
 // setup file whose header asks for a gigantic grid. None may hang the tool or lose its settings.
 #include "common/Errors.h"
+#include "params/ApnPresets.h"
+#include "params/ui/TSettingsForm.h"
 #include "serial/SerialPort.h"
 #include "tests/app/Program.h"
 #include "transfer/GridTextFile.h"
 #include "transfer/ParameterFile.h"
 
+#include <QComboBox>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -110,4 +113,25 @@ TEST(FileInputProgram, OddSetupFilesNeitherHangTheStartNorTheEnd) {
     program.end();
     program.start();
     EXPECT_EQ(program.main->ComPort1().Port(), QStringLiteral("COM4"));
+}
+
+// The largest preset file the editor accepts, made of the shortest lines: the editor still comes up, with
+// every line an entry and the first one the custom entry.
+TEST(FileInputEditor, PresetFileOfHalfAMillionLinesStillOpensTheEditor) {
+    constexpr int kLines = 500000;
+    static_assert(kLines + 1 < ApnPresetFileLimit);
+    test::WorkingDirectory cwd;
+    {
+        QFile f(cwd.file("APNs.dat"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        ASSERT_GT(f.write(QByteArray("a\n") + QByteArray(kLines - 1, '\n')), 0);
+    }
+    ImageBytes image = freshImage();
+    TSettingsForm form(image);
+    auto* providers = form.findChild<QComboBox*>(QStringLiteral("cbServiceProvider"));
+    ASSERT_NE(providers, nullptr);
+    EXPECT_EQ(providers->count(), kLines);
+    EXPECT_EQ(providers->currentIndex(), 0);
+    form.LoadFromImage();
+    form.StoreToImage();
 }
