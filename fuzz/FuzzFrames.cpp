@@ -41,11 +41,19 @@ struct Boxes {
             b = std::make_unique<MemoBox>();
     }
     void reset() {
+        // A cleared text box keeps the memory of the text it held (Qt's document does not give it back), so
+        // the boxes are made afresh now and then; otherwise a long run grows without end.
+        if (++resets % 1000 == 0) {
+            for (auto& b : box)
+                b = std::make_unique<MemoBox>();
+            return;
+        }
         for (auto& b : box) {
             b->clear();
             b->setTag(0);
         }
     }
+    long resets = 0;
 };
 
 // Routes as the main window does: a text for a detail box is written only while that window is shown.
