@@ -4,6 +4,8 @@ BUILD_TYPE ?= RelWithDebInfo
 WERROR     ?= ON
 JOBS       ?= $(shell nproc)
 MAKEFLAGS  += --no-print-directory
+FUZZ_SECONDS ?= 60
+FUZZERS    ?= fuzz_receive fuzz_frames fuzz_grid_file fuzz_apn_presets fuzz_editor_image
 
 .PHONY: all bootstrap configure build run test bench test-asan fuzz package clean
 
@@ -40,6 +42,13 @@ package:
 	@cmake -S . -B $(BUILD)-package -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DVANTREL_TESTS=OFF -DVANTREL_BENCH=OFF -DVANTREL_WERROR=OFF >/dev/null
 	@cmake --build $(BUILD)-package -j$(JOBS)
 	@cd $(BUILD)-package && cpack -G DEB
+
+# The harnesses are built by clang in their own tree and run one after the other, FUZZ_SECONDS each.
+fuzz:
+	@scripts/bootstrap.sh fuzz
+	@cmake -S . -B $(BUILD)-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DVANTREL_FUZZ=ON -DVANTREL_TESTS=OFF -DVANTREL_BENCH=OFF -DVANTREL_WERROR=$(WERROR) >/dev/null
+	@cmake --build $(BUILD)-fuzz -j$(JOBS) --target $(FUZZERS)
+	@fuzz/run.sh $(BUILD)-fuzz $(FUZZ_SECONDS) $(FUZZERS)
 
 clean:
 	@rm -rf $(BUILD) $(BUILD)-asan $(BUILD)-fuzz $(BUILD)-package

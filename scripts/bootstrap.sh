@@ -9,7 +9,7 @@ packages="build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools libgl
 packages="$packages desktop-file-utils appstream groff-base"
 for set in "$@"; do
     case "$set" in
-        fuzz) packages="$packages clang libclang-rt-dev" ;;
+        fuzz) packages="$packages clang libclang-rt-dev llvm" ;;
         # dpkg-dev and file: CPack computes the dependencies with dpkg-shlibdeps. librsvg2-bin renders the
         # icon sizes from the SVG (without it the shipped PNGs are used).
         package) packages="$packages dpkg-dev file librsvg2-bin" ;;

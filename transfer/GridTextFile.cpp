@@ -107,9 +107,17 @@ void CellTable::setRowCount(int count) {
 
 void CellTable::setCell(int col, int row, const QString& text) {
     if (text.isEmpty())
-        cells_.remove({col, row});
+        cells_.remove({row, col});
     else
-        cells_[{col, row}] = text;
+        cells_[{row, col}] = text;
+}
+
+QList<CellTable::FilledCell> CellTable::filledCells() const {
+    QList<FilledCell> cells;
+    cells.reserve(cells_.size());
+    for (auto it = cells_.constBegin(); it != cells_.constEnd(); ++it)
+        cells.append({it.key().second, it.key().first, it.value()});
+    return cells;
 }
 
 int readGridNumber(const QString& field) {
@@ -133,12 +141,11 @@ void SaveCellsToFile(const CellTable& table, const QString& fileName) {
     QString text = QStringLiteral("%1,%2\r\n").arg(table.ColCount()).arg(table.RowCount());
     for (int c = 0; c < table.ColCount(); ++c)
         text += QStringLiteral("cw %1,%2\r\n").arg(c).arg(table.colWidth(c));
-    for (int r = 0; r < table.RowCount(); ++r)
-        for (int c = 0; c < table.ColCount(); ++c) {
-            const QString cell = table.cell(c, r);
-            if (!cell.isEmpty())
-                text += QStringLiteral("%1,%2,").arg(c).arg(r) + encodeCell(cell) + QStringLiteral("\r\n");
-        }
+    for (const CellTable::FilledCell& cell : table.filledCells()) {
+        if (cell.col < 0 || cell.col >= table.ColCount() || cell.row < 0 || cell.row >= table.RowCount())
+            continue; // left over from before the table shrank: not part of it
+        text += QStringLiteral("%1,%2,").arg(cell.col).arg(cell.row) + encodeCell(cell.text) + QStringLiteral("\r\n");
+    }
     const std::optional<FileError> failed = writeFileAtomically(fileName, toCp1250(text));
     if (!failed)
         return;

@@ -4,6 +4,7 @@
 
 #include "common/Errors.h"
 
+#include <QList>
 #include <QMap>
 #include <QString>
 #include <utility>
@@ -27,8 +28,16 @@ public:
     void setColCount(int count);
     void setRowCount(int count);
 
-    QString cell(int col, int row) const { return cells_.value({col, row}); }
+    QString cell(int col, int row) const { return cells_.value({row, col}); }
     void setCell(int col, int row, const QString& text);
+
+    // The cells that hold text, row by row and within a row by column: the order of a grid file.
+    struct FilledCell {
+        int col;
+        int row;
+        QString text;
+    };
+    QList<FilledCell> filledCells() const;
 
     int colWidth(int col) const { return widths_.value(col, DefaultColWidth); }
     void setColWidth(int col, int width) { widths_[col] = width; }
@@ -42,7 +51,9 @@ public:
 private:
     int colCount_;
     int rowCount_;
-    QMap<std::pair<int, int>, QString> cells_; // only cells that hold text
+    // Only cells that hold text, keyed (row, column): saving visits them in file order without walking a
+    // table that may be a million cells wide and high.
+    QMap<std::pair<int, int>, QString> cells_;
     QMap<int, int> widths_;
 };
 
@@ -52,8 +63,8 @@ private:
 void SaveCellsToFile(const CellTable& table, const QString& fileName);
 
 // Reads a file of that format into the table; cells the file does not name keep their text. "Cannot open
-// file <name>" (EGridError) when it cannot be opened, the table then unchanged; EInOutError when reading
-// fails. Malformed lines are not errors: numbers degrade to 0, cells outside the table are skipped.
+// file <name>" (EGridError) when it cannot be opened or is no regular file, the table then unchanged; EInOutError when
+// reading fails. Malformed lines are not errors: numbers degrade to 0, cells outside the table are skipped.
 void LoadCellsFromFile(CellTable& table, const QString& fileName);
 
 // The number at the start of a field: leading blanks, an optional sign, digits up to the first other
