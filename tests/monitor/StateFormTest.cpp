@@ -104,7 +104,10 @@ TEST(StateForm, PollsOnlyWhileShownAndOnlyWhileThePortIsOpen) {
         test::pumpEvents(50);
         polled += pty.read(0);
     }
-    EXPECT_TRUE(polled == QByteArray("??\r??\r??\r") || polled == QByteArray("??\r??\r??\r??\r")) << polled.toStdString();
+    // Three polls in 1.6 s (a fourth, or one fewer on a loaded machine), each exactly "??" CR.
+    EXPECT_GE(polled.size(), 6);
+    EXPECT_LE(polled.size(), 12);
+    EXPECT_EQ(polled, QByteArray("??\r").repeated(polled.size() / 3));
 
     // Closing the window stops the polling.
     form.close();
