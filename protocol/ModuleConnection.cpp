@@ -7,6 +7,17 @@ ModuleConnection::ModuleConnection() {
     port_.OnRxChar = [this](TSerialPort* sender, int count) { ComPort1RxChar(sender, count); };
 }
 
+ModuleConnection::~ModuleConnection() {
+    // Closing the port delivers a notification that is still pending; by then the receiver and the state
+    // it would feed must not be half gone. The port closes first, with nobody listening.
+    port_.OnRxChar = nullptr;
+    try {
+        port_.setConnected(false);
+    } catch (...) {
+        // Nothing to report while the program ends; the system releases the device.
+    }
+}
+
 void ModuleConnection::ComPort1RxChar(TSerialPort*, int count) {
     try {
         for (int i = 0; i < count; ++i) {

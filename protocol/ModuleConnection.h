@@ -11,6 +11,7 @@ namespace vantrel {
 class ModuleConnection : public ModuleLink {
 public:
     ModuleConnection();
+    ~ModuleConnection();
     ModuleConnection(const ModuleConnection&) = delete;
     ModuleConnection& operator=(const ModuleConnection&) = delete;
 

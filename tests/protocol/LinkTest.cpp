@@ -6,6 +6,8 @@
 #include "tests/support/Wait.h"
 
 #include <gtest/gtest.h>
+#include <memory>
+#include <unistd.h>
 #include <vector>
 
 using namespace vantrel;
@@ -128,4 +130,25 @@ TEST_F(Link, FramesArriveThroughTheDriverWhateverTheChunking) {
     EXPECT_EQ(statuses[0], (std::array<std::uint8_t, 4>{0x1F, 17, 2, 0}));
     EXPECT_EQ(texts, QList<QByteArray>{"Hello\r"});
     EXPECT_EQ(connection.receiver().RxPlain(), text);
+}
+
+TEST(LinkLifetime, DestroyingTheLinkWithANotificationPendingDispatchesNothing) {
+    struct Sink : DispatchSink {
+        int statuses = 0;
+        void AppendToMemo(MemoTarget, const QByteArray&, bool) override {}
+        void StatusMessage(const std::array<std::uint8_t, 4>&) override { ++statuses; }
+    } sink;
+    test::PortLinks links;
+    test::PtyPair pty;
+    links.link(3, pty.terminalPath());
+    auto connection = std::make_unique<ModuleConnection>();
+    connection->ComPort1().setPort(QStringLiteral("COM3"));
+    connection->ComPort1().setConnected(true);
+    connection->setSink(&sink);
+    Plaintext status{0x5B, 0x24};
+    status[15] = 0x5D;
+    pty.write(frameBytes(status));
+    usleep(200 * 1000); // the monitor hands the bytes over; nobody runs the event loop
+    connection.reset();
+    EXPECT_EQ(sink.statuses, 0);
 }
