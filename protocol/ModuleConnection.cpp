@@ -31,12 +31,19 @@ void ModuleConnection::ComPort1RxChar(TSerialPort*, int count) {
     }
 }
 
+namespace {
+
+// Where texts and status go while no window listens: nowhere. Pages and acknowledgements still count.
+struct NoSink : DispatchSink {
+    void AppendToMemo(MemoTarget, const QByteArray&, bool) override {}
+    void StatusMessage(const std::array<std::uint8_t, 4>&) override {}
+};
+
+} // namespace
+
 void ModuleConnection::DispatchFrame(const Plaintext& plain) {
-    struct NullSink : DispatchSink {
-        void AppendToMemo(MemoTarget, const QByteArray&, bool) override {}
-        void StatusMessage(const std::array<std::uint8_t, 4>&) override {}
-    } none;
-    vantrel::DispatchFrame(plain, state_, sink_ ? *sink_ : static_cast<DispatchSink&>(none));
+    static NoSink none;
+    vantrel::DispatchFrame(plain, state_, sink_ ? *sink_ : none);
 }
 
 void ModuleConnection::SendLine(const QByteArray& text) {
