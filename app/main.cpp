@@ -11,7 +11,7 @@ int main(int argc, char** argv) {
     vantrel::Startup startup;
     vantrel::quitOnSignals([&startup] {
         if (vantrel::TMainForm* main = startup.mainForm())
-            main->close();
+            main->closeStoppingTransfer();
         else
             QCoreApplication::quit();
     });
