@@ -101,7 +101,8 @@ void TMainForm::showLinkState(bool connected) {
     ui->btConnect->setEnabled(!connected);
     ui->btDisconnect->setEnabled(connected);
     ui->btStatus->setEnabled(connected);
-    ui->btParameterSetting->setEnabled(connected);
+    // Opening, editing and saving parameter files needs no module; the transfers check the link.
+    ui->btParameterSetting->setEnabled(true);
 }
 
 bool TMainForm::noTransferOrStopped(std::function<void()> again) {

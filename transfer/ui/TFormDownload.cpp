@@ -1,5 +1,6 @@
 #include "transfer/ui/TFormDownload.h"
 
+#include "common/Errors.h"
 #include "common/ui/Dialogs.h"
 #include "params/ui/TSettingsForm.h"
 #include "protocol/ModuleLink.h"
@@ -163,6 +164,14 @@ void TFormDownload::openFile(const QString& fileName) {
     setBarPosition(kBarMaximum);
     SetBarColour(colour::Green);
     showOutcomeLine(fileOpenedText(fileName), false);
+}
+
+void TFormDownload::openFromFile(const QString& fileName) {
+    try {
+        openFile(fileName);
+    } catch (const std::exception& error) {
+        Dialogs::error(this, userText(error));
+    }
 }
 
 void TFormDownload::btOpenClick() {

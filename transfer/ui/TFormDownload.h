@@ -48,6 +48,9 @@ public:
     // The outcome of the last transfer, and the line that states it.
     const std::optional<TransferOutcome>& lastOutcome() const { return lastOutcome_; }
     QString outcomeLine() const;
+    // Opens a parameter file into the image as "Beolvasás fájlból" does; a failure is shown in the error
+    // box and leaves the image as it was.
+    void openFromFile(const QString& fileName);
 
 private:
     void btReadClick();
