@@ -28,10 +28,16 @@ void digitRowKeyPress(DigitRowState& row, QChar key, DigitRowKind kind) {
         return;
     row.current = std::clamp(row.current, 0, count - 1);
     if (key == BackspaceKey) {
-        if (row.current > 0)
+        const bool lastFilled = row.current == count - 1 && !row.cells[row.current].trimmed().isEmpty();
+        if (!lastFilled && row.current == 0)
+            return;
+        if (!lastFilled)
             --row.current;
-        for (int i = row.current; i < count; ++i)
-            row.cells[i].clear();
+        row.cells[row.current].clear();
+        return;
+    }
+    if (key == DeleteKey) {
+        row.cells[row.current].clear();
         return;
     }
     const QChar c = asTyped(key, kind);
@@ -40,6 +46,20 @@ void digitRowKeyPress(DigitRowState& row, QChar key, DigitRowKind kind) {
     row.cells[row.current] = QString(c);
     if (row.current + 1 < count)
         ++row.current;
+}
+
+void digitRowPaste(DigitRowState& row, const QString& text, DigitRowKind kind) {
+    const int count = static_cast<int>(row.cells.size());
+    for (QChar c : text) {
+        if (count == 0)
+            return;
+        if (!digitRowAccepts(c, kind))
+            continue;
+        const bool last = std::clamp(row.current, 0, count - 1) == count - 1;
+        digitRowKeyPress(row, c, kind);
+        if (last)
+            return; // the row is full: the rest of the text does not overwrite the last cell
+    }
 }
 
 void acgUSER1KeyPress(DigitRowState& row, QChar key) {

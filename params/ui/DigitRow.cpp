@@ -1,6 +1,8 @@
 // The digit row control over a one-row table.
 #include "params/ui/DigitRow.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 
@@ -101,18 +103,42 @@ void DigitRow::focusOutEvent(QFocusEvent* event) {
     clearSelection();
 }
 
+QString DigitRow::text() const {
+    QString digits;
+    for (const QString& text : cells())
+        if (!text.isEmpty() && digitRowAccepts(text.front(), kind_))
+            digits += text.front();
+    return digits;
+}
+
 void DigitRow::keyPressEvent(QKeyEvent* event) {
-    const bool backspace = event->key() == Qt::Key_Backspace;
-    if (!backspace && (event->text().isEmpty() || isDialogKey(event->key()))) {
+    if (event->matches(QKeySequence::Copy)) {
+        event->accept();
+        if (QClipboard* clipboard = QGuiApplication::clipboard())
+            clipboard->setText(text());
+        return;
+    }
+    DigitRowState state{cells(), currentCellIndex()};
+    if (event->matches(QKeySequence::Paste)) {
+        event->accept();
+        if (const QClipboard* clipboard = QGuiApplication::clipboard())
+            digitRowPaste(state, clipboard->text(), kind_);
+    } else if (event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Delete) {
+        event->accept();
+        digitRowKeyPress(state, event->key() == Qt::Key_Backspace ? BackspaceKey : DeleteKey, kind_);
+    } else if (event->text().isEmpty() || isDialogKey(event->key())) {
         // Arrows, Home/End and the dialog's keys keep their usual meaning.
         QTableWidget::keyPressEvent(event);
         return;
+    } else {
+        // A character key: the filter has it, the table's own typing (keyboard search) never does.
+        event->accept();
+        digitRowKeyPress(state, event->text().front(), kind_);
     }
-    // A character key: the filter has it, the table's own typing (keyboard search) never does.
-    event->accept();
-    DigitRowState state{cells(), currentCellIndex()};
-    const QChar key = backspace ? BackspaceKey : event->text().front();
-    digitRowKeyPress(state, key, kind_);
+    applyState(state);
+}
+
+void DigitRow::applyState(const DigitRowState& state) {
     // Cells the filter wrote are committed through the cell check, the row's one path for its own edits.
     bool changed = false;
     for (int i = 0; i < cellCount(); ++i) {

@@ -1,6 +1,7 @@
 // The digit row: one row of one-character cells with a current cell. Cells are never edited in place;
 // every character key goes through the row's key filter, which writes the cells directly. Clicks and the
-// arrow keys choose the current cell, so digits can be placed with gaps.
+// arrow keys choose the current cell, so digits can be placed with gaps. Paste goes through the same
+// filter; copy takes the row's digits as one text.
 #pragma once
 
 #include "params/DigitRowRules.h"
@@ -27,6 +28,8 @@ public:
     // Sets cells as the program fills them (no cell check: a blank event position shows as a space).
     void setCell(int index, const QString& text);
     QStringList cells() const;
+    // The characters of the filled cells, gaps and blanks left out: the value as it is stored.
+    QString text() const;
     void setCells(const QStringList& texts);
 
     int currentCellIndex() const;
@@ -47,6 +50,7 @@ protected:
 
 private:
     void updateMetrics();
+    void applyState(const DigitRowState& state);
 
     DigitRowKind kind_ = DigitRowKind::Digits;
 };

@@ -2,6 +2,7 @@
 #include "params/ui/TSettingsForm.h"
 
 #include "common/Cp1250.h"
+#include "common/ui/Dialogs.h"
 #include "params/ApnPresets.h"
 #include "params/FieldCodecs.h"
 #include "params/ui/Cp1250Validator.h"
@@ -78,6 +79,14 @@ bool isWindowSwitch(Qt::FocusReason reason) {
     return reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason;
 }
 
+// The label as a screen reader should say it: the layout's double blanks made single.
+QString labelOf(const FieldSpec& spec) {
+    return QString::fromUtf8(spec.label.data(), static_cast<qsizetype>(spec.label.size())).simplified();
+}
+
+// The correction warning lists this many fields and counts the rest, so the box fits on the screen.
+constexpr qsizetype kCorrectionLinesShown = 12;
+
 } // namespace
 
 TSettingsForm::TSettingsForm(ImageBytes& image, QWidget* parent)
@@ -141,6 +150,25 @@ TSettingsForm::TSettingsForm(ImageBytes& image, QWidget* parent)
     FormCreate();
 
     connect(ui_->cbServiceProvider, &QComboBox::currentIndexChanged, this, &TSettingsForm::cbServiceProviderChange);
+
+    setAccessibleNames();
+    loaded_ = storedImage();
+}
+
+void TSettingsForm::setAccessibleNames() {
+    for (std::size_t i = 0; i < ImageLayout.size(); ++i) {
+        QWidget* control = controls_[i];
+        if (control == nullptr)
+            continue;
+        const QString label = labelOf(ImageLayout[i]);
+        control->setAccessibleName(label);
+        // The address control's four number fields take the focus one by one, so each needs its own name.
+        if (qobject_cast<TIPAddressControl*>(control) != nullptr) {
+            const QList<QLineEdit*> parts = control->findChildren<QLineEdit*>();
+            for (qsizetype part = 0; part < parts.size(); ++part)
+                parts[part]->setAccessibleName(QStringLiteral("%1, %2. szám").arg(label).arg(part + 1));
+        }
+    }
 }
 
 TSettingsForm::~TSettingsForm() = default;
@@ -185,11 +213,13 @@ void TSettingsForm::loadProviderList() {
 void TSettingsForm::LoadFromImage() {
     for (std::size_t index : editorOrder_)
         loadField(index);
+    loaded_ = storedImage();
 }
 
 void TSettingsForm::StoreToImage() {
     for (std::size_t index : editorOrder_)
-        storeField(index);
+        encodeField(image_, ImageLayout[index], controlValue(index));
+    loaded_ = storedImage();
 }
 
 void TSettingsForm::loadField(std::size_t index) {
@@ -237,56 +267,154 @@ void TSettingsForm::loadField(std::size_t index) {
     }
 }
 
-void TSettingsForm::storeField(std::size_t index) {
+FieldValue TSettingsForm::controlValue(std::size_t index) const {
     const FieldSpec& spec = ImageLayout[index];
     QWidget* control = controls_[index];
-    FieldValue value;
     switch (spec.kind) {
     case FieldKind::PhoneNumberField:
     case FieldKind::PrefixField:
     case FieldKind::EventCodeField:
-        value = static_cast<DigitRow*>(control)->cells();
-        break;
+        return static_cast<DigitRow*>(control)->cells();
     case FieldKind::SmsTextField:
     case FieldKind::CountedText:
-        value = toCp1250(static_cast<QLineEdit*>(control)->text());
-        break;
+        return toCp1250(static_cast<QLineEdit*>(control)->text());
     case FieldKind::TimerByte:
     case FieldKind::Word16BE:
-        value = static_cast<QSpinBox*>(control)->value();
-        break;
+        return static_cast<QSpinBox*>(control)->value();
     case FieldKind::IPv4Address: {
         auto* address = static_cast<TIPAddressControl*>(control);
         Octets octets{};
         for (int i = 0; i < TIPAddressControl::FieldCount; ++i)
             octets[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(std::clamp(address->field(i), 0, 255));
-        value = octets;
-        break;
+        return octets;
     }
     case FieldKind::FlagByte:
         if (&spec == &layoutField("CallFilter"))
-            value = ui_->rbCallFilterListed->isChecked() ? 1 : 0;
-        else if (&spec == &layoutField("BELLFlags"))
-            value = (ui_->rbBELLCallFilterListed->isChecked() ? 1 : 0) + (ui_->cbBELLcallback->isChecked() ? 2 : 0);
-        else if (&spec == &layoutField("GPRSmode"))
-            value = ui_->cbGPRSmode->isChecked() ? 1 : 0;
-        else if (&spec == &layoutField("VoiceCaller"))
-            value = ui_->cbVoiceCaller->isChecked() ? 1 : 0;
+            return ui_->rbCallFilterListed->isChecked() ? 1 : 0;
+        if (&spec == &layoutField("BELLFlags"))
+            return (ui_->rbBELLCallFilterListed->isChecked() ? 1 : 0) + (ui_->cbBELLcallback->isChecked() ? 2 : 0);
+        if (&spec == &layoutField("GPRSmode"))
+            return ui_->cbGPRSmode->isChecked() ? 1 : 0;
+        if (&spec == &layoutField("VoiceCaller"))
+            return ui_->cbVoiceCaller->isChecked() ? 1 : 0;
         break;
     case FieldKind::ZeroPair:
-        value = std::monostate{};
         break;
     }
-    encodeField(image_, spec, value);
+    return std::monostate{};
+}
+
+ImageBytes TSettingsForm::storedImage() const {
+    ImageBytes stored = image_;
+    for (std::size_t index : editorOrder_)
+        encodeField(stored, ImageLayout[index], controlValue(index));
+    return stored;
+}
+
+// What the installer has before them for a field, in the form displayValue gives a stored field. A number
+// the spin box could not take shows at its limit; the one the image holds is what storing changes.
+QString TSettingsForm::shownText(std::size_t index) const {
+    const FieldSpec& spec = ImageLayout[index];
+    QWidget* control = controls_[index];
+    switch (spec.kind) {
+    case FieldKind::PhoneNumberField:
+    case FieldKind::PrefixField:
+    case FieldKind::EventCodeField:
+        return static_cast<DigitRow*>(control)->text();
+    case FieldKind::SmsTextField: {
+        // Blanks at the end are stored as padding; nobody sees them go.
+        QString text = static_cast<QLineEdit*>(control)->text();
+        while (text.endsWith(QLatin1Char(' ')))
+            text.chop(1);
+        return text;
+    }
+    case FieldKind::CountedText:
+        return static_cast<QLineEdit*>(control)->text();
+    case FieldKind::TimerByte:
+    case FieldKind::Word16BE: {
+        const auto* spin = static_cast<QSpinBox*>(control);
+        const int held = std::get<int>(decodeField(image_, spec));
+        const bool clipped = (held > spin->maximum() && spin->value() == spin->maximum()) ||
+                             (held < spin->minimum() && spin->value() == spin->minimum());
+        return QString::number(clipped ? held : spin->value());
+    }
+    case FieldKind::IPv4Address: {
+        const auto* address = static_cast<TIPAddressControl*>(control);
+        QStringList parts;
+        for (int i = 0; i < TIPAddressControl::FieldCount; ++i)
+            parts << QString::number(address->field(i));
+        return parts.join(QLatin1Char('.'));
+    }
+    case FieldKind::FlagByte:
+    case FieldKind::ZeroPair:
+        break;
+    }
+    return {};
+}
+
+bool TSettingsForm::onShownPage(const QWidget* control) const {
+    for (int page = 0; page < ui_->PageControl1->count(); ++page)
+        if (ui_->PageControl1->widget(page)->isAncestorOf(control))
+            return true;
+    return false;
+}
+
+QStringList TSettingsForm::storeCorrections() const {
+    // Page by page as the tabs run, so the list reads in the order the installer finds the fields.
+    ImageBytes stored = image_;
+    QStringList lines;
+    for (const EditorTabInfo& tab : EditorTabs) {
+        for (std::size_t index = 0; index < ImageLayout.size(); ++index) {
+            const FieldSpec& spec = ImageLayout[index];
+            if (spec.tab != tab.tab || spec.kind == FieldKind::FlagByte || spec.kind == FieldKind::ZeroPair)
+                continue;
+            // Fields on the pages this product takes away are stored as ever; listing them would only puzzle.
+            if (!onShownPage(controls_[index]))
+                continue;
+            encodeField(stored, spec, controlValue(index));
+            const QString shown = shownText(index);
+            const QString kept = displayValue(stored, spec);
+            if (kept == shown)
+                continue;
+            lines << QStringLiteral("%1: „%2” helyett %3")
+                         .arg(labelOf(spec), shown,
+                              kept.isEmpty() ? QStringLiteral("üres") : QStringLiteral("„%1”").arg(kept));
+        }
+    }
+    return lines;
+}
+
+bool TSettingsForm::hasUnsavedEdits() const {
+    return storedImage() != loaded_;
+}
+
+void TSettingsForm::reject() {
+    if (isVisible() && hasUnsavedEdits() &&
+        !Dialogs::question(this, QStringLiteral("A módosítások nincsenek rögzítve. Bezárja az ablakot, és "
+                                                "elveti őket?")))
+        return;
+    QDialog::reject();
 }
 
 void TSettingsForm::btSettingOKClick() {
+    const QStringList corrections = storeCorrections();
+    if (!corrections.isEmpty()) {
+        QStringList shown = corrections.first(std::min(corrections.size(), kCorrectionLinesShown));
+        if (corrections.size() > shown.size())
+            shown << QStringLiteral("… és még %1 érték.").arg(corrections.size() - shown.size());
+        const QString text = QStringLiteral("Rögzítéskor ezek az értékek nem úgy tárolódnak, ahogy az ablak "
+                                            "mutatja:\n\n%1\n\nRögzíti így a beállításokat?")
+                                 .arg(shown.join(QLatin1Char('\n')));
+        if (!Dialogs::question(this, text))
+            return;
+    }
     StoreToImage();
     accept();
 }
 
 void TSettingsForm::btSettingCancelClick() {
-    reject();
+    // The button says what it does: no question here, unlike Escape and the close box.
+    QDialog::reject();
 }
 
 void TSettingsForm::rgCallFilterClick() {

@@ -3,9 +3,15 @@
 //
 // Controls are bound to image fields by name (acgUSER1 holds USER1, edSMS3 holds SMS3, udREL1 holds REL1,
 // IPAddressControl2 holds IPAddress2); the codecs of the field kinds do the byte work. Spin boxes are
-// QSpinBox objects named ud<field>, their edit is named ed<field> (edCentralID for udServerID).
+// QSpinBox objects named ud<field>, their edit is named ed<field> (edCentralID for udServerID). Each
+// control's accessible name is its field's label in the image table.
+//
+// Confirming lists first what storing would change in what the window shows (a number beyond its range,
+// a character the module has no code for, an event code short of four positions) and asks; Escape and the
+// close box ask before dropping edits.
 #pragma once
 
+#include "params/FieldCodecs.h"
 #include "params/ImageLayout.h"
 #include "params/ParameterImage.h"
 
@@ -34,6 +40,15 @@ public:
     // Writes every control into the image; spare bytes stay as they are.
     void StoreToImage();
 
+    // What storing now would put into the image otherwise than the window shows it, one line per field of
+    // the pages the installer has: "<label>: „<shown>” helyett „<stored>”" ("helyett üres" for nothing).
+    QStringList storeCorrections() const;
+    // True when the controls would store something else than they did right after LoadFromImage.
+    bool hasUnsavedEdits() const;
+
+    // Escape and the close box: with unsaved edits, asks first.
+    void reject() override;
+
     // The custom entry's GPRS values: what the installer last left in the three edits. They live as long
     // as the window and are never saved.
     QString CustomAPN;
@@ -60,7 +75,11 @@ private:
     void bindControls();
     void loadProviderList();
     void loadField(std::size_t index);
-    void storeField(std::size_t index);
+    FieldValue controlValue(std::size_t index) const;
+    QString shownText(std::size_t index) const;
+    ImageBytes storedImage() const;
+    bool onShownPage(const QWidget* control) const;
+    void setAccessibleNames();
     void updateGprsControls();
     bool customProviderSelected() const;
 
@@ -71,6 +90,7 @@ private:
     QButtonGroup* callFilter_ = nullptr;
     QButtonGroup* bellCallFilter_ = nullptr;
     QPalette customPalette_;
+    ImageBytes loaded_{}; // what the controls stored right after they were filled
 };
 
 } // namespace vantrel

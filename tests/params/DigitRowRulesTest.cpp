@@ -23,7 +23,7 @@ QString joined(const DigitRowState& row) {
 
 } // namespace
 
-TEST(DigitRowKeys, TypingAndBackspace) {
+TEST(DigitRowKeys, TypingBackspaceAndDelete) {
     struct Row {
         const char* what;
         int count;
@@ -32,12 +32,17 @@ TEST(DigitRowKeys, TypingAndBackspace) {
         int current;
     };
     const QString bs(BackspaceKey);
+    const QString del(DeleteKey);
     const Row rows[] = {
         {"digits fill and step right", 8, "123", "123_____", 3},
-        {"backspace on the first cell clears the row", 8, "123" + bs + bs + bs + bs, "________", 0},
         {"backspace after the last digit removes it", 8, "123" + bs, "12______", 2},
+        {"backspace goes on removing leftwards", 8, "123" + bs + bs + bs, "________", 0},
+        {"backspace on the first cell does nothing", 8, "123" + bs + bs + bs + bs, "________", 0},
+        {"a digit typed after backspace takes its place", 8, "123" + bs + "9", "129_____", 3},
         {"seventeen digits into sixteen cells", 16, "12345678901234567", "1234567890123457", 15},
-        {"full row, last current: backspace clears two", 16, "1234567890123456" + bs, "12345678901234__", 14},
+        {"full row: backspace removes the digit just typed", 16, "1234567890123456" + bs, "123456789012345_", 15},
+        {"full row: a second backspace the one before", 16, "1234567890123456" + bs + bs, "12345678901234__", 14},
+        {"delete on an empty cell changes nothing", 8, "12" + del, "12______", 2},
         {"letters and signs change nothing", 8, "1a+ #2", "12______", 2},
         {"star is not a phone digit", 8, "1*2", "12______", 2},
     };
@@ -48,11 +53,57 @@ TEST(DigitRowKeys, TypingAndBackspace) {
     }
 }
 
-TEST(DigitRowKeys, BackspaceClearsFromTheNewCurrentCellToTheEnd) {
-    DigitRowState row{QStringList{"1", "2", "3", "4", "5", "6", "7", "8"}, 3};
-    acgUSER1KeyPress(row, BackspaceKey);
-    EXPECT_EQ(joined(row), QStringLiteral("12______"));
-    EXPECT_EQ(row.current, 2);
+TEST(DigitRowKeys, EditingInsideARowClearsOneCellAndShiftsNothing) {
+    struct Row {
+        const char* what;
+        int current;
+        QChar key;
+        const char* cells;
+        int after;
+    };
+    const Row rows[] = {
+        {"backspace clears the cell before the current one", 3, BackspaceKey, "12_45678", 2},
+        {"delete clears the current cell", 3, DeleteKey, "123_5678", 3},
+        {"delete on the last cell", 7, DeleteKey, "1234567_", 7},
+        {"backspace on the first cell", 0, BackspaceKey, "12345678", 0},
+        {"delete on the first cell", 0, DeleteKey, "_2345678", 0},
+    };
+    for (const Row& row : rows) {
+        DigitRowState state{QStringList{"1", "2", "3", "4", "5", "6", "7", "8"}, row.current};
+        acgUSER1KeyPress(state, row.key);
+        EXPECT_EQ(joined(state), QLatin1String(row.cells)) << row.what;
+        EXPECT_EQ(state.current, row.after) << row.what;
+    }
+}
+
+TEST(DigitRowKeys, PasteTakesTheRowsCharactersFromTheCurrentCell) {
+    struct Row {
+        const char* what;
+        int count;
+        int current;
+        DigitRowKind kind;
+        const char* text;
+        const char* cells;
+        int after;
+    };
+    const auto digits = DigitRowKind::Digits;
+    const auto event = DigitRowKind::EventCode;
+    const Row rows[] = {
+        {"a formatted number loses its signs", 16, 0, digits, "+36 (30) 123-4567", "36301234567_____", 11},
+        {"from the current cell on, over what is there", 8, 2, digits, "99", "__99____", 4},
+        {"nothing usable changes nothing", 8, 0, digits, "abc *#", "________", 0},
+        {"too long: the row fills and the rest is dropped", 4, 0, digits, "123456", "1234", 3},
+        {"star in event rows, letters dropped", 4, 0, event, "1*b2*", "1*2*", 3},
+        {"star is not a phone digit", 8, 0, digits, "1*2", "12______", 2},
+        {"line breaks and tabs are dropped", 8, 0, digits, "12\r\n3\t4", "1234____", 4},
+        {"pasting on a full last cell replaces it only", 4, 3, digits, "98", "___9", 3},
+    };
+    for (const Row& row : rows) {
+        DigitRowState state{QStringList(row.count), row.current};
+        digitRowPaste(state, QString::fromUtf8(row.text), row.kind);
+        EXPECT_EQ(joined(state), QLatin1String(row.cells)) << row.what;
+        EXPECT_EQ(state.current, row.after) << row.what;
+    }
 }
 
 TEST(DigitRowKeys, EventRowsTakeStarButNoLetters) {

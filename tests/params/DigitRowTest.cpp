@@ -3,6 +3,7 @@
 #include "tests/params/EditorHarness.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
@@ -65,30 +66,53 @@ TEST(DigitRowControl, TypingFillsCellsAndMovesRight) {
     EXPECT_EQ(edited.count(), 4);
 }
 
-TEST(DigitRowControl, BackspaceCases) {
-    {
-        RowWindow w(16);
-        QTest::keyClicks(w.row, QStringLiteral("123"));
-        QTest::keyClick(w.row, Qt::Key_Backspace);
-        EXPECT_EQ(w.shown(), QStringLiteral("12______________")) << "removes the digit before the cursor";
-        EXPECT_EQ(w.row->currentCellIndex(), 2);
+TEST(DigitRowControl, PasteDeleteAndBackspaceKeys) {
+    struct Row {
+        const char* what;
+        int cells;
+        bool eventCode;
+        const char* typed; // typed first
+        int current;       // then this cell chosen (-1: left where typing put it)
+        QKeySequence keys;
+        const char* clipboard;
+        const char* shown;
+        int after;
+    };
+    const QKeySequence paste(QKeySequence::Paste);
+    const QKeySequence bs(Qt::Key_Backspace);
+    const QKeySequence del(Qt::Key_Delete);
+    const Row rows[] = {
+        {"paste keeps the digits", 16, false, "", -1, paste, "+36 30/123-45", "363012345_______", 9},
+        {"paste from the chosen cell on", 8, false, "1234", 1, paste, "9x9", "1994____", 3},
+        {"paste into an event row keeps stars", 4, true, "", -1, paste, "*1a2", "*12_", 3},
+        {"Shift+Insert pastes too", 8, false, "", -1, QKeySequence(Qt::SHIFT | Qt::Key_Insert), "42", "42______", 2},
+        {"backspace removes the digit before the cursor", 16, false, "123", -1, bs, "", "12______________", 2},
+        {"backspace in the middle leaves a gap", 8, false, "12345", 3, bs, "", "12_45___", 2},
+        {"backspace on a full row removes the last digit", 4, false, "1234", -1, bs, "", "123_", 3},
+        {"delete clears the current cell", 8, false, "12345", 1, del, "", "1_345___", 1},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        RowWindow w(row.cells, row.eventCode);
+        QTest::keyClicks(w.row, QLatin1String(row.typed));
+        if (row.current >= 0)
+            w.click(row.current);
+        QApplication::clipboard()->setText(QString::fromUtf8(row.clipboard));
+        QSignalSpy edited(w.row, &DigitRow::cellsEdited);
+        QTest::keySequence(w.row, row.keys);
+        EXPECT_EQ(w.shown(), QLatin1String(row.shown));
+        EXPECT_EQ(w.row->currentCellIndex(), row.after);
+        EXPECT_EQ(edited.count(), 1);
     }
-    {
-        RowWindow w(16);
-        QTest::keyClicks(w.row, QStringLiteral("123"));
-        w.row->setCurrentCellIndex(0);
-        QTest::keyClick(w.row, Qt::Key_Backspace);
-        EXPECT_EQ(w.shown(), QStringLiteral("________________")) << "first cell current clears the row";
-        EXPECT_EQ(w.row->currentCellIndex(), 0);
-    }
-    {
-        RowWindow w(16);
-        QTest::keyClicks(w.row, QStringLiteral("1234567890123456"));
-        EXPECT_EQ(w.row->currentCellIndex(), 15);
-        QTest::keyClick(w.row, Qt::Key_Backspace);
-        EXPECT_EQ(w.shown(), QStringLiteral("12345678901234__")) << "full row: the last two cells go";
-        EXPECT_EQ(w.row->currentCellIndex(), 14);
-    }
+}
+
+TEST(DigitRowControl, CopyTakesTheDigitsWithoutGaps) {
+    RowWindow w(8);
+    QTest::keyClicks(w.row, QStringLiteral("12"));
+    QTest::keyClick(w.row, Qt::Key_Right);
+    QTest::keyClicks(w.row, QStringLiteral("3"));
+    QTest::keySequence(w.row, QKeySequence::Copy);
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("123"));
 }
 
 TEST(DigitRowControl, SeventeenDigitsIntoSixteenCells) {
