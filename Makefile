@@ -5,7 +5,7 @@ WERROR     ?= ON
 JOBS       ?= $(shell nproc)
 MAKEFLAGS  += --no-print-directory
 FUZZ_SECONDS ?= 60
-FUZZERS    ?= fuzz_receive fuzz_frames fuzz_grid_file fuzz_apn_presets fuzz_editor_image
+FUZZERS    ?= fuzz_receive fuzz_frames fuzz_grid_file fuzz_apn_presets fuzz_editor_image fuzz_parameter_json
 
 .PHONY: all bootstrap configure build run test bench test-asan fuzz package clean
 

@@ -44,6 +44,10 @@ void Startup::createMainForm() {
 void Startup::showMainForm() {
     applyProductVariant(*mainForm_, *settingsForm_);
     mainForm_->show();
+    if (!fileAtStart_.isEmpty()) {
+        formDownload_->show();
+        formDownload_->openFromFile(fileAtStart_);
+    }
 }
 
 } // namespace vantrel

@@ -2,6 +2,7 @@
 // the link to the module. Every window lives until the program ends.
 #pragma once
 
+#include <QString>
 #include <memory>
 
 namespace vantrel {
@@ -25,6 +26,8 @@ public:
 
     // Shows the splash window; the event loop then brings up the main window.
     void start();
+    // A parameter file to open when the main window shows, with the transfer window shown over it.
+    void openAtStart(const QString& fileName) { fileAtStart_ = fileName; }
 
     ModuleConnection& connection() { return *connection_; }
     TWelcomeForm& welcome() { return *welcome_; }
@@ -46,6 +49,7 @@ private:
     std::unique_ptr<TSettingsForm> settingsForm_; // edits formDownload_'s image: declared after it
     std::unique_ptr<TFormDetails> formDetails_;
     std::unique_ptr<TMainForm> mainForm_;
+    QString fileAtStart_;
 };
 
 } // namespace vantrel

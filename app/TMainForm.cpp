@@ -1,6 +1,7 @@
 #include "app/TMainForm.h"
 
 #include "app/Version.h"
+#include "common/ui/Dialogs.h"
 #include "monitor/ui/TStateForm.h"
 #include "protocol/ModuleConnection.h"
 #include "protocol/ui/MemoBox.h"
@@ -20,6 +21,7 @@ namespace {
 const QString kLinkOk = QStringLiteral(" Soros kapcsolat rendben.");
 const QString kLinkFailed = QStringLiteral(" Hiba: A COM port nem elérhető!");
 const QString kNoLink = QStringLiteral(" Nincs soros kapcsolat.");
+const QString kTransferRunning = QStringLiteral("Adatátvitel folyamatban. Megszakítja?");
 } // namespace
 
 TMainForm::TMainForm(ModuleConnection& connection, TStateForm& stateForm, TFormDownload& formDownload,
@@ -99,10 +101,28 @@ void TMainForm::showLinkState(bool connected) {
     ui->btConnect->setEnabled(!connected);
     ui->btDisconnect->setEnabled(connected);
     ui->btStatus->setEnabled(connected);
-    ui->btParameterSetting->setEnabled(connected);
+    // Opening, editing and saving parameter files needs no module; the transfers check the link.
+    ui->btParameterSetting->setEnabled(true);
+}
+
+bool TMainForm::noTransferOrStopped(std::function<void()> again) {
+    if (!formDownload_.transferRunning())
+        return true;
+    // Cutting a write off mid-page would leave the module half programmed: the transfer ends at a page
+    // boundary first, and says so in its window.
+    if (leavingWithoutQuestion_ || Dialogs::question(this, kTransferRunning))
+        formDownload_.stopTransferThen(std::move(again));
+    return false;
+}
+
+void TMainForm::closeStoppingTransfer() {
+    leavingWithoutQuestion_ = true;
+    close();
 }
 
 void TMainForm::ButtonSelectSerialClick() {
+    if (!noTransferOrStopped([this] { ButtonSelectSerialClick(); }))
+        return;
     sorosDialog1_->setDefaultPort(ui->Panel1->text());
     if (!sorosDialog1_->Execute())
         return;
@@ -121,12 +141,17 @@ void TMainForm::btConnectClick() {
     const bool connected = ComPort1().Connected();
     ui->StatusBar1->showMessage(connected ? kLinkOk : kLinkFailed);
     showLinkState(connected);
+    // The next step, never "Kilépés": a Space or Enter right after connecting must not end the program.
+    (connected ? ui->btParameterSetting : ui->btConnect)->setFocus();
 }
 
 void TMainForm::btDisconnectClick() {
+    if (!noTransferOrStopped([this] { btDisconnectClick(); }))
+        return;
     ui->StatusBar1->showMessage(kNoLink);
     ComPort1().setConnected(false);
     showLinkState(false);
+    ui->btConnect->setFocus();
 }
 
 void TMainForm::btStatusClick() {
@@ -146,6 +171,10 @@ void TMainForm::btCloseClick() {
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
+    if (!noTransferOrStopped([this] { close(); })) {
+        event->ignore();
+        return;
+    }
     QMainWindow::closeEvent(event);
     if (event->isAccepted() && onFormClose)
         onFormClose();

@@ -40,6 +40,10 @@ public:
     // Run when the main window closes by any means; the start-up closes the root window with it.
     std::function<void()> onFormClose;
 
+    // Closes the window as the system asks it to (a signal): a running transfer is stopped after the page
+    // on its way, without a question, and the window closes when it has ended.
+    void closeStoppingTransfer();
+
     // Where module texts and status messages go.
     void AppendToMemo(MemoTarget box, const QByteArray& text, bool always) override;
     void StatusMessage(const std::array<std::uint8_t, 4>& status) override;
@@ -59,6 +63,9 @@ private:
     void btCloseClick();
     bool FormKeyDown(QKeyEvent* event);
     void showLinkState(bool connected);
+    // True when no transfer runs. Otherwise asks whether to stop it (unless the system asked to end) and,
+    // if so, stops it and runs `again` once it has ended; false then, and the action waits for `again`.
+    bool noTransferOrStopped(std::function<void()> again);
 
     std::unique_ptr<Ui::TMainForm> ui;
     ModuleConnection& connection_;
@@ -66,7 +73,8 @@ private:
     TFormDownload& formDownload_;
     TFormDetails& formDetails_;
     TSorosDialog* sorosDialog1_;
-    CellTable gridSave_{2, 1}; // the store of VantrelSetup.ini: the port name in cell (0, 0)
+    CellTable gridSave_{2, 1};
+    bool leavingWithoutQuestion_ = false; // the store of VantrelSetup.ini: the port name in cell (0, 0)
 };
 
 } // namespace vantrel

@@ -1,17 +1,32 @@
 // vantrel5: configures and watches a Vantrel 5 GSM communicator module over a serial port.
+// `vantrel5 [FILE.VT3]` starts with that parameter file opened in the transfer window.
 #include "app/QuitOnSignals.h"
 #include "app/Startup.h"
 #include "app/TMainForm.h"
 #include "common/ui/VantrelApplication.h"
 
+#include <cstdio>
+#include <cstring>
+
 int main(int argc, char** argv) {
     vantrel::VantrelApplication app(argc, argv);
+    // Qt has taken its own options out of argv by now; what is left is ours.
+    QString fileAtStart;
+    for (int i = 1; i < argc; ++i) {
+        const bool option = argv[i][0] == '-' && std::strcmp(argv[i], "-") != 0;
+        if (option || !fileAtStart.isEmpty()) {
+            std::fprintf(stderr, "Használat: vantrel5 [FÁJL.VT3]\nUsage: vantrel5 [FILE.VT3]\n");
+            return 2;
+        }
+        fileAtStart = QString::fromLocal8Bit(argv[i]);
+    }
     // The splash window is the root window and ends the program when it closes; hiding it must not.
     app.setQuitOnLastWindowClosed(false);
     vantrel::Startup startup;
+    startup.openAtStart(fileAtStart);
     vantrel::quitOnSignals([&startup] {
         if (vantrel::TMainForm* main = startup.mainForm())
-            main->close();
+            main->closeStoppingTransfer();
         else
             QCoreApplication::quit();
     });

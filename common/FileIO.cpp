@@ -20,8 +20,23 @@ QString replacedPath(const QString& path) {
         const QString target = info.canonicalFilePath();
         if (!target.isEmpty())
             return target;
+        // A link to a file not made yet: the file is made where the link points, the link stays.
+        return info.symLinkTarget();
     }
     return path;
+}
+
+// Whether the user may write here: the permission check the system makes, and for root (whom the system
+// lets write anything) the mark a user sets to keep a file or folder as it is, no write bit at all.
+bool writable(const QByteArray& path, const struct stat& info) {
+    return ::access(path.constData(), W_OK) == 0 && (info.st_mode & 0222) != 0;
+}
+
+// Makes sure the folder's entry is on disk too, so a crash cannot bring the old name back.
+void syncFolder(const QByteArray& folder) {
+    Descriptor dir(::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.get() >= 0)
+        ::fsync(dir.get());
 }
 
 mode_t newFileMode() {
@@ -80,6 +95,22 @@ FileContent readFileStart(const QString& path, qsizetype maxBytes) {
 std::optional<FileError> writeFileAtomically(const QString& path, const QByteArray& data) {
     using Stage = FileError::Stage;
     const QByteArray target = QFile::encodeName(replacedPath(path));
+    const QByteArray folder = QFile::encodeName(QFileInfo(QFile::decodeName(target)).absolutePath());
+
+    // A file or folder the user may not write is never replaced behind their back, although the rename
+    // through a temporary file would get past the file's own permissions.
+    struct stat existing {};
+    const bool replacing = ::stat(target.constData(), &existing) == 0;
+    if (replacing && S_ISDIR(existing.st_mode))
+        return FileError{Stage::Create, EISDIR};
+    if (replacing && !writable(target, existing))
+        return FileError{Stage::Create, EACCES};
+    struct stat folderInfo {};
+    if (::stat(folder.constData(), &folderInfo) != 0)
+        return FileError{Stage::Create, errno};
+    if (!writable(folder, folderInfo))
+        return FileError{Stage::Create, EACCES};
+
     QByteArray temporary = target + ".XXXXXX";
     Descriptor fd(::mkstemp(temporary.data()));
     if (fd.get() < 0)
@@ -89,9 +120,14 @@ std::optional<FileError> writeFileAtomically(const QString& path, const QByteArr
         ::unlink(temporary.constData());
         return FileError{stage, err};
     };
-    struct stat existing {};
-    const bool replacing = ::stat(target.constData(), &existing) == 0 && S_ISREG(existing.st_mode);
-    ::fchmod(fd.get(), replacing ? (existing.st_mode & 07777) : newFileMode());
+    const bool replacingFile = replacing && S_ISREG(existing.st_mode);
+    ::fchmod(fd.get(), replacingFile ? (existing.st_mode & 07777) : newFileMode());
+    // The file stays its owner's when someone else (root) saves it; this fails harmlessly for others.
+    if (replacingFile && (existing.st_uid != ::geteuid() || existing.st_gid != ::getegid())) {
+        if (::fchown(fd.get(), existing.st_uid, existing.st_gid) != 0) {
+            // Only root may give a file away; anyone else's copy becomes theirs, as with any editor.
+        }
+    }
 
     qsizetype done = 0;
     while (done < data.size()) {
@@ -109,6 +145,7 @@ std::optional<FileError> writeFileAtomically(const QString& path, const QByteArr
         return fail(Stage::Write, errno);
     if (::rename(temporary.constData(), target.constData()) != 0)
         return fail(Stage::Replace, errno);
+    syncFolder(folder);
     return std::nullopt;
 }
 

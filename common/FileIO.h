@@ -41,8 +41,10 @@ struct FileContent {
 FileContent readFileStart(const QString& path, qsizetype maxBytes);
 
 // Writes data as the whole new content of path, through a temporary file beside it that then takes the
-// file's name. A file that already exists keeps its permissions, and a link keeps pointing where it did
-// (its target is replaced). Nothing is left behind on failure.
+// file's name. A file that already exists keeps its permissions and owner, and a link keeps pointing where
+// it did (its target is replaced). A file or folder the user may not write (or, for root, one without any
+// write bit) is left as it is: EACCES at the Create stage. File and folder are synced before it returns.
+// Nothing is left behind on failure.
 std::optional<FileError> writeFileAtomically(const QString& path, const QByteArray& data);
 
 } // namespace vantrel

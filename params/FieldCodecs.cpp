@@ -1,6 +1,8 @@
 // Field kinds of the parameter image: the byte rules behind the editor's LoadFromImage and StoreToImage.
 #include "params/FieldCodecs.h"
 
+#include "common/Cp1250.h"
+
 #include <algorithm>
 #include <stdexcept>
 
@@ -331,6 +333,37 @@ void encodeField(ImageBytes& image, const FieldSpec& spec, const FieldValue& val
         return;
     }
     throw std::invalid_argument("unknown field kind");
+}
+
+QString displayValue(const ImageBytes& image, const FieldSpec& spec) {
+    const FieldValue value = decodeField(image, spec);
+    const auto yesNo = [](bool on) { return on ? QStringLiteral("Igen") : QStringLiteral("Nem"); };
+    switch (spec.kind) {
+    case FieldKind::PhoneNumberField:
+    case FieldKind::PrefixField:
+    case FieldKind::EventCodeField:
+        return std::get<QStringList>(value).join(QString()).remove(QLatin1Char(' '));
+    case FieldKind::SmsTextField:
+    case FieldKind::CountedText:
+        return fromCp1250(std::get<QByteArray>(value));
+    case FieldKind::FlagByte: {
+        const int flag = std::get<int>(value);
+        if (spec.flagRule == FlagRule::BellBits)
+            return QStringLiteral("Csak a listás számokról: %1, visszahívás: %2")
+                .arg(yesNo((flag & 1) != 0), yesNo((flag & 2) != 0));
+        return yesNo(flag != 0);
+    }
+    case FieldKind::TimerByte:
+    case FieldKind::Word16BE:
+        return QString::number(std::get<int>(value));
+    case FieldKind::IPv4Address: {
+        const Octets o = std::get<Octets>(value);
+        return QStringLiteral("%1.%2.%3.%4").arg(o[0]).arg(o[1]).arg(o[2]).arg(o[3]);
+    }
+    case FieldKind::ZeroPair:
+        break;
+    }
+    return QString();
 }
 
 } // namespace vantrel

@@ -73,4 +73,8 @@ FieldValue decodeField(const ImageBytes& image, const FieldSpec& spec);
 // Throws std::invalid_argument when the value's alternative does not belong to the field's kind.
 void encodeField(ImageBytes& image, const FieldSpec& spec, const FieldValue& value);
 
+// The field as the editor shows it, as one line: digits ("3620123"), event codes ("12*4", empty for no
+// code), texts, "Igen"/"Nem", numbers, "a.b.c.d"; the Bell 103 byte shows both of its switches.
+QString displayValue(const ImageBytes& image, const FieldSpec& spec);
+
 } // namespace vantrel

@@ -33,6 +33,33 @@ enum class FlagRule {
     BellBits,   // bit 0 and bit 1 read as they are, other bits dropped (BELLFlags)
 };
 
+// The editor's tabs in the order it shows them. The product variant takes the last three out of the page
+// control; their fields still pass through the editor.
+enum class EditorTab { Phone, Sms, CallFilter, Output, Bell103, Gprs, Dravo, None };
+
+struct EditorTabInfo {
+    EditorTab tab;
+    std::string_view caption; // UTF-8, as the tab shows it
+    bool hiddenByVariant;
+};
+
+inline constexpr auto EditorTabs = std::to_array<EditorTabInfo>({
+    {EditorTab::Phone, "Telefonszámok", false},
+    {EditorTab::Sms, "SMS szövegek", false},
+    {EditorTab::CallFilter, "Híváskorlátozás", false},
+    {EditorTab::Output, "Kimenet vezérlés", false},
+    {EditorTab::Bell103, "Bell 103", true},
+    {EditorTab::Gprs, "GPRS", true},
+    {EditorTab::Dravo, "DRAVO", true},
+});
+
+constexpr const EditorTabInfo* tabInfo(EditorTab tab) {
+    for (const EditorTabInfo& info : EditorTabs)
+        if (info.tab == tab)
+            return &info;
+    return nullptr;
+}
+
 struct FieldSpec {
     std::string_view name;
     std::size_t offset;
@@ -40,6 +67,12 @@ struct FieldSpec {
     int capacity = 0; // digit cells, event positions or characters; 0 for the other kinds
     int maximum = 0;  // largest value the editor offers for TimerByte and Word16BE
     FlagRule flagRule = FlagRule::None;
+    EditorTab tab = EditorTab::None; // the tab that shows it; None for bytes the editor never shows
+    std::string_view label = {};     // UTF-8, the installer's name for it (the control's label where it has one)
+
+    constexpr bool shownByEditor() const { return tab != EditorTab::None; }
+    // Shown on a tab the installer can reach in this product.
+    constexpr bool visibleToInstaller() const { return shownByEditor() && !tabInfo(tab)->hiddenByVariant; }
 
     constexpr std::size_t size() const {
         switch (kind) {
@@ -94,76 +127,81 @@ constexpr FieldSpec ipv4(std::string_view name, std::size_t offset) {
 constexpr FieldSpec zeros(std::string_view name, std::size_t offset) {
     return {name, offset, FieldKind::ZeroPair};
 }
+constexpr FieldSpec on(EditorTab tab, std::string_view label, FieldSpec spec) {
+    spec.tab = tab;
+    spec.label = label;
+    return spec;
+}
 } // namespace layout_detail
 
 // Every field of the image, in address order.
 inline constexpr auto ImageLayout = [] {
     using namespace layout_detail;
     return std::to_array<FieldSpec>({
-        phone("AUTODIAL", 0),
-        phone("SMSFW1", 17),
-        phone("SMSFW2", 34),
-        phone("USER1", 51),
-        phone("USER2", 68),
-        prefix("NETPREFIX", 85),
-        prefix("ADDFIX", 102),
-        phone("PhnrEnabled1", 143),
-        phone("PhnrEnabled2", 160),
-        phone("PhnrEnabled3", 177),
-        phone("PhnrEnabled4", 194),
-        flag("CallFilter", 211, FlagRule::NonZero),
-        phone("RelPhnrEnabled1", 212),
-        phone("RelPhnrEnabled2", 229),
-        phone("RelPhnrEnabled3", 246),
-        phone("RelPhnrEnabled4", 263),
-        timer("REL1", 280, 255),
-        timer("REL2", 281, 255),
-        timer("CallMax", 282, 25),
-        event("Event1", 283),
-        event("Event2", 285),
-        event("Event3", 287),
-        event("Event4", 289),
-        event("Event5", 291),
-        event("Event6", 293),
-        event("Event7", 295),
-        event("Event8", 297),
-        event("Event9", 299),
-        event("Event10", 301),
-        sms("SMS1", 309),
-        sms("SMS2", 350),
-        sms("SMS3", 391),
-        sms("SMS4", 432),
-        sms("SMS5", 473),
-        sms("SMS6", 514),
-        sms("SMS7", 555),
-        sms("SMS8", 596),
-        sms("SMS9", 637),
-        sms("SMS10", 678),
-        sms("SMS11", 719),
-        sms("SMS12", 760),
-        sms("SMS13", 801),
-        phone("BELLPhnrEnabled1", 842),
-        phone("BELLPhnrEnabled2", 859),
-        flag("BELLFlags", 876, FlagRule::BellBits),
-        flag("VoiceCaller", 877, FlagRule::ExactlyOne),
-        text("APN", 878, 37),
-        text("UserName", 916, 20),
-        text("PWD", 937, 20),
-        flag("GPRSmode", 958, FlagRule::ExactlyOne),
-        word("PanelID", 960),
-        ipv4("IPAddress1", 962),
-        word("Port1", 966),
+        on(EditorTab::Phone, "Automatikus tárcsázás (#AUTO)", phone("AUTODIAL", 0)),
+        on(EditorTab::Phone, "SMS továbbítás 1.  (#SMSFW1)", phone("SMSFW1", 17)),
+        on(EditorTab::Phone, "SMS továbbítás 2.  (#SMSFW2)", phone("SMSFW2", 34)),
+        on(EditorTab::Phone, "1. Felhasználó  (#USER1)", phone("USER1", 51)),
+        on(EditorTab::Phone, "2. Felhasználó  (#USER2)", phone("USER2", 68)),
+        on(EditorTab::Phone, "Külső vonal eléréséhez használt prefix szám (#PREFIX)", prefix("NETPREFIX", 85)),
+        on(EditorTab::Phone, "GSM módban hívott telefonszám elé hozzáadandó prefix (#ADDFIX)", prefix("ADDFIX", 102)),
+        on(EditorTab::CallFilter, "1. Engedélyezett hívószám", phone("PhnrEnabled1", 143)),
+        on(EditorTab::CallFilter, "2. Engedélyezett hívószám", phone("PhnrEnabled2", 160)),
+        on(EditorTab::CallFilter, "3. Engedélyezett hívószám", phone("PhnrEnabled3", 177)),
+        on(EditorTab::CallFilter, "4. Engedélyezett hívószám", phone("PhnrEnabled4", 194)),
+        on(EditorTab::CallFilter, "Bejövő beszédhívás korlátozása", flag("CallFilter", 211, FlagRule::NonZero)),
+        on(EditorTab::Output, "1. Engedélyezett hívószám", phone("RelPhnrEnabled1", 212)),
+        on(EditorTab::Output, "2. Engedélyezett hívószám", phone("RelPhnrEnabled2", 229)),
+        on(EditorTab::Output, "3. Engedélyezett hívószám", phone("RelPhnrEnabled3", 246)),
+        on(EditorTab::Output, "4. Engedélyezett hívószám", phone("RelPhnrEnabled4", 263)),
+        on(EditorTab::Output, "1. Vezérelhető kimenet időzítése", timer("REL1", 280, 255)),
+        on(EditorTab::Output, "2. Vezérelhető kimenet időzítése", timer("REL2", 281, 255)),
+        on(EditorTab::CallFilter, "Bejövő hívás idejének korlátozása (0-25 perc)", timer("CallMax", 282, 25)),
+        on(EditorTab::Sms, "1. eseménykód", event("Event1", 283)),
+        on(EditorTab::Sms, "2. eseménykód", event("Event2", 285)),
+        on(EditorTab::Sms, "3. eseménykód", event("Event3", 287)),
+        on(EditorTab::Sms, "4. eseménykód", event("Event4", 289)),
+        on(EditorTab::Sms, "5. eseménykód", event("Event5", 291)),
+        on(EditorTab::Sms, "6. eseménykód", event("Event6", 293)),
+        on(EditorTab::Sms, "7. eseménykód", event("Event7", 295)),
+        on(EditorTab::Sms, "8. eseménykód", event("Event8", 297)),
+        on(EditorTab::Sms, "9. eseménykód", event("Event9", 299)),
+        on(EditorTab::Sms, "10. eseménykód", event("Event10", 301)),
+        on(EditorTab::Sms, "1. SMS", sms("SMS1", 309)),
+        on(EditorTab::Sms, "2. SMS", sms("SMS2", 350)),
+        on(EditorTab::Sms, "3. SMS", sms("SMS3", 391)),
+        on(EditorTab::Sms, "4. SMS", sms("SMS4", 432)),
+        on(EditorTab::Sms, "5. SMS", sms("SMS5", 473)),
+        on(EditorTab::Sms, "6. SMS", sms("SMS6", 514)),
+        on(EditorTab::Sms, "7. SMS", sms("SMS7", 555)),
+        on(EditorTab::Sms, "8. SMS", sms("SMS8", 596)),
+        on(EditorTab::Sms, "9. SMS", sms("SMS9", 637)),
+        on(EditorTab::Sms, "10. SMS", sms("SMS10", 678)),
+        on(EditorTab::Sms, "IN1 bemenet", sms("SMS11", 719)),
+        on(EditorTab::Sms, "IN2 bemenet", sms("SMS12", 760)),
+        on(EditorTab::Sms, "IN3 bemenet", sms("SMS13", 801)),
+        on(EditorTab::Bell103, "1. Engedélyezett hívószám", phone("BELLPhnrEnabled1", 842)),
+        on(EditorTab::Bell103, "2. Engedélyezett hívószám", phone("BELLPhnrEnabled2", 859)),
+        on(EditorTab::Bell103, "Bell 103 beállítások", flag("BELLFlags", 876, FlagRule::BellBits)),
+        on(EditorTab::Phone, "Beszédhívó illesztése", flag("VoiceCaller", 877, FlagRule::ExactlyOne)),
+        on(EditorTab::Gprs, "APN", text("APN", 878, 37)),
+        on(EditorTab::Gprs, "Azonosító", text("UserName", 916, 20)),
+        on(EditorTab::Gprs, "Jelszó", text("PWD", 937, 20)),
+        on(EditorTab::Gprs, "GPRS mode engedélyezése", flag("GPRSmode", 958, FlagRule::ExactlyOne)),
+        on(EditorTab::Dravo, "Sorozatszám", word("PanelID", 960)),
+        on(EditorTab::Dravo, "1. IP cím", ipv4("IPAddress1", 962)),
+        on(EditorTab::Dravo, "1. IP cím port", word("Port1", 966)),
         zeros("Port1Tail", 968),
-        ipv4("IPAddress2", 970),
-        word("Port2", 974),
+        on(EditorTab::Dravo, "2. IP cím", ipv4("IPAddress2", 970)),
+        on(EditorTab::Dravo, "2. IP cím port", word("Port2", 974)),
         zeros("Port2Tail", 976),
-        ipv4("IPAddress3", 978),
-        word("Port3", 982),
+        on(EditorTab::Dravo, "3. IP cím", ipv4("IPAddress3", 978)),
+        on(EditorTab::Dravo, "3. IP cím port", word("Port3", 982)),
         zeros("Port3Tail", 984),
-        ipv4("IPAddress4", 986),
-        word("Port4", 990),
+        on(EditorTab::Dravo, "4. IP cím", ipv4("IPAddress4", 986)),
+        on(EditorTab::Dravo, "4. IP cím port", word("Port4", 990)),
         zeros("Port4Tail", 992),
-        word("ServerID", 1026),
+        on(EditorTab::Dravo, "Távfelügyelet azonosító", word("ServerID", 1026)),
     });
 }();
 
@@ -218,6 +256,33 @@ constexpr bool isFieldByte(std::size_t offset) {
             return true;
     return false;
 }
+
+// A run of bytes that no field covers.
+struct SpareRange {
+    std::size_t offset;
+    std::size_t size;
+    constexpr std::size_t end() const { return offset + size; }
+    constexpr bool operator==(const SpareRange&) const = default;
+};
+
+// The spare runs of the whole image, computed from the table, in address order.
+inline constexpr auto SpareRanges = [] {
+    constexpr auto collect = [](auto emit) {
+        std::size_t count = 0, at = 0;
+        for (const FieldSpec& spec : ImageLayout) {
+            if (spec.offset > at)
+                emit(count++, SpareRange{at, spec.offset - at});
+            at = spec.end();
+        }
+        if (at < ImageSize)
+            emit(count++, SpareRange{at, ImageSize - at});
+        return count;
+    };
+    constexpr std::size_t n = collect([](std::size_t, SpareRange) {});
+    std::array<SpareRange, n> ranges{};
+    collect([&](std::size_t i, SpareRange r) { ranges[i] = r; });
+    return ranges;
+}();
 
 namespace layout_detail {
 constexpr bool fieldsAreOrderedAndDisjoint() {

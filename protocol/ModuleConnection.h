@@ -29,7 +29,9 @@ public:
 
     std::uint8_t TxSequence() const { return txSequence_; }
 
-    bool linkConnected() const override { return port_.Connected(); }
+    // Open, and the device still there: once the device has gone (unplugged, hung up) the monitor has
+    // ended and nothing can arrive any more, although the port stays open until it is closed.
+    bool linkConnected() const override { return port_.Connected() && port_.monitorRunning(); }
     void SendLine(const QByteArray& text) override;
     void SendRequest(std::uint8_t code, const RequestArgs& args) override;
     void SendBlock(std::uint8_t code, const BlockData& data) override;

@@ -13,7 +13,7 @@ class ModuleLink {
 public:
     virtual ~ModuleLink() = default;
 
-    // Whether the serial port is open.
+    // Whether the serial port is open and its device still there.
     virtual bool linkConnected() const = 0;
     // Writes text and a carriage return if the port is open; nothing otherwise.
     virtual void SendLine(const QByteArray& text) = 0;

@@ -1,6 +1,8 @@
 #include "transfer/ParameterTransfer.h"
 
 #include "protocol/ModuleLink.h"
+#include "serial/SerialPort.h"
+#include "transfer/Backups.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -11,7 +13,7 @@ namespace vantrel {
 
 namespace {
 
-// Marks a transfer as running for as long as it is in scope, also when a driver error ends it.
+// Marks a transfer as running for as long as it is in scope, also when an unexpected error ends it.
 class RunningScope {
 public:
     explicit RunningScope(bool& flag) : flag_(flag) { flag_ = true; }
@@ -49,28 +51,143 @@ void ParameterTransfer::setColour(Rgb colour) {
         display_.colour(colour);
 }
 
+void ParameterTransfer::showProgress(TransferOperation operation, WritePhase phase, int pages) {
+    setPosition(pages);
+    if (display_.progress)
+        display_.progress(operation, phase, pages);
+}
+
 void ParameterTransfer::begin() {
     stopRequested_ = false;
+    differing_.fill(false);
     setPosition(0);
     setColour(colour::Green);
 }
 
-bool ParameterTransfer::waitFor(const std::uint8_t& flag, int ticks) {
-    Countdown = ticks;
-    // Sleeps until an event arrives: a received byte, a timer tick (at least every 100 ms), user input.
-    while (Countdown > 0 && !flag && !stopRequested_)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    if (stopRequested_)
-        Countdown = 0;
-    return flag != 0;
+TransferOutcome ParameterTransfer::finish(TransferOutcome outcome) {
+    if (outcome.succeeded())
+        setPosition(static_cast<int>(PageCount));
+    setColour(outcome.succeeded() ? colour::Green : colour::Red);
+    stopRequested_ = false;
+    return outcome;
 }
 
-bool ParameterTransfer::fetchPage(std::size_t p) {
+ParameterTransfer::Wait ParameterTransfer::waitFor(const std::uint8_t& flag, int ticks) {
+    Countdown = ticks;
+    for (;;) {
+        if (flag)
+            return Wait::Arrived;
+        if (stopRequested_) {
+            Countdown = 0;
+            return Wait::Stopped;
+        }
+        // The port is closed when the line goes away (or the installer disconnects): no answer can come.
+        if (!link_.linkConnected())
+            return Wait::LinkLost;
+        if (Countdown <= 0)
+            return Wait::TimedOut;
+        // Sleeps until an event arrives: a received byte, a timer tick (at least every 100 ms), user input.
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+}
+
+namespace {
+
+// Runs a send; a driver error means the line is gone.
+template <typename Send>
+bool sent(Send&& send) {
+    try {
+        send();
+        return true;
+    } catch (const ESerialPort&) {
+        return false;
+    }
+}
+
+} // namespace
+
+OutcomeKind ParameterTransfer::fetchPage(std::size_t p, int& retries) {
     TransferState& state = link_.transferState();
-    state.PageReceived = 0;
-    link_.SendRequest(request::ReadPage, pageRequestArgs(p));
-    // Answers are not matched to requests: a late page of an earlier request shows by its address.
-    return waitFor(state.PageReceived, PageTicks) && state.PageAddress == p * PageSize;
+    bool misaddressed = false;
+    for (int attempt = 0; attempt < Attempts; ++attempt) {
+        if (attempt > 0)
+            ++retries;
+        state.PageReceived = 0;
+        if (!sent([&] { link_.SendRequest(request::ReadPage, pageRequestArgs(p)); }))
+            return OutcomeKind::LinkLost;
+        // Answers are not matched to requests: a late or repeated page of an earlier request shows by its
+        // address, and the wait goes on for the page asked for.
+        int ticks = pageTicks_;
+        for (;;) {
+            const Wait wait = waitFor(state.PageReceived, ticks);
+            if (wait == Wait::Stopped)
+                return OutcomeKind::Stopped;
+            if (wait == Wait::LinkLost)
+                return OutcomeKind::LinkLost;
+            if (wait == Wait::TimedOut)
+                break;
+            if (state.PageAddress == p * PageSize)
+                return OutcomeKind::Complete;
+            misaddressed = true;
+            state.PageReceived = 0;
+            ticks = Countdown; // the rest of this wait
+        }
+    }
+    return misaddressed ? OutcomeKind::WrongAddress : OutcomeKind::NoAnswer;
+}
+
+OutcomeKind ParameterTransfer::storePage(std::size_t p, int& retries) {
+    TransferState& state = link_.transferState();
+    const auto blocks = pageWriteBlocks(TransferCopy.data() + p * PageSize);
+    for (int attempt = 0; attempt < Attempts; ++attempt) {
+        if (attempt > 0)
+            ++retries;
+        const bool ok = sent([&] {
+            link_.SendRequest(request::WriteHeader, pageRequestArgs(p));
+            for (std::size_t b = 0; b + 1 < blocks.size(); ++b)
+                link_.SendBlock(request::WriteBlock, blocks[b]);
+            // An acknowledgement that came before the last block belongs to nothing we sent now.
+            state.WriteAcknowledged = 0;
+            link_.SendBlock(request::WriteBlock, blocks.back());
+        });
+        if (!ok)
+            return OutcomeKind::LinkLost;
+        switch (waitFor(state.WriteAcknowledged, ackTicks_)) {
+        case Wait::Arrived:
+            return OutcomeKind::Complete;
+        case Wait::Stopped:
+            return OutcomeKind::Stopped;
+        case Wait::LinkLost:
+            return OutcomeKind::LinkLost;
+        case Wait::TimedOut:
+            break;
+        }
+    }
+    return OutcomeKind::NoAcknowledgement;
+}
+
+ParameterTransfer::PageResult ParameterTransfer::readAll(TransferBytes& target, TransferOperation operation,
+                                                         WritePhase phase, int& retries,
+                                                         const TransferBytes* reference) {
+    const TransferState& state = link_.transferState();
+    showProgress(operation, phase, 0);
+    for (std::size_t p = 0; p < PageCount; ++p) {
+        const int page = static_cast<int>(p) + 1;
+        if (stopRequested_)
+            return {OutcomeKind::Stopped, page};
+        const OutcomeKind fetched = fetchPage(p, retries);
+        if (fetched != OutcomeKind::Complete)
+            return {fetched, page};
+        std::copy(state.PageBuffer.begin(), state.PageBuffer.end(), target.begin() + p * PageSize);
+        if (reference) {
+            const auto expected = reference->begin() + p * PageSize;
+            differing_[p] = !std::equal(state.PageBuffer.begin(), state.PageBuffer.end(), expected);
+            if (differing_[p])
+                setColour(colour::Red);
+        }
+        showProgress(operation, phase, page);
+    }
+    return {OutcomeKind::Complete, static_cast<int>(PageCount)};
 }
 
 void ParameterTransfer::acceptTransferCopy() {
@@ -78,60 +195,97 @@ void ParameterTransfer::acceptTransferCopy() {
     std::fill(image_.begin() + TransferLength, image_.end(), 0x00);
 }
 
-void ParameterTransfer::read() {
+TransferOutcome ParameterTransfer::read() {
     RunningScope scope(running_);
     begin();
-    const TransferState& state = link_.transferState();
-    for (std::size_t p = 0; p < PageCount; ++p) {
-        if (!fetchPage(p))
-            return; // the image keeps the parameter set it held before the read
-        std::copy(state.PageBuffer.begin(), state.PageBuffer.end(), TransferCopy.begin() + p * PageSize);
-        setPosition(static_cast<int>(p) + 1);
-    }
-    acceptTransferCopy();
-}
-
-void ParameterTransfer::write() {
-    RunningScope scope(running_);
-    begin();
-    std::copy(image_.begin(), image_.begin() + TransferLength, TransferCopy.begin());
-    TransferState& state = link_.transferState();
-    for (std::size_t p = 0; p < PageCount; ++p) {
-        const std::uint8_t* page = TransferCopy.data() + p * PageSize;
-        const auto blocks = pageWriteBlocks(page);
-        link_.SendRequest(request::WriteHeader, pageRequestArgs(p));
-        for (std::size_t b = 0; b + 1 < blocks.size(); ++b)
-            link_.SendBlock(request::WriteBlock, blocks[b]);
-        // An acknowledgement that came before the last block belongs to nothing we sent now.
-        state.WriteAcknowledged = 0;
-        link_.SendBlock(request::WriteBlock, blocks.back());
-        if (!waitFor(state.WriteAcknowledged, AckTicks)) {
-            if (position_ == 0)
-                setPosition(1);
-            setColour(colour::Red);
-            return;
-        }
-        setPosition(static_cast<int>(p) + 1);
-    }
-}
-
-void ParameterTransfer::compare() {
-    RunningScope scope(running_);
-    begin();
-    bool equal = true;
-    const TransferState& state = link_.transferState();
-    for (std::size_t p = 0; p < PageCount; ++p) {
-        if (!fetchPage(p))
-            return; // the colour stays as it is; the image keeps what it held
-        const auto copy = TransferCopy.begin() + p * PageSize;
-        if (!std::equal(state.PageBuffer.begin(), state.PageBuffer.end(), copy))
-            equal = false;
-        setPosition(static_cast<int>(p) + 1);
-        if (!equal)
-            setColour(colour::Red);
-    }
-    if (equal)
+    TransferOutcome outcome{.operation = TransferOperation::Read};
+    // What was last exchanged fills page by page; the image changes only when every page came.
+    const PageResult result = readAll(TransferCopy, TransferOperation::Read, WritePhase::Writing, outcome.retries);
+    outcome.kind = result.failure;
+    outcome.page = result.page;
+    if (outcome.succeeded())
         acceptTransferCopy();
+    return finish(outcome);
+}
+
+TransferOutcome ParameterTransfer::write(const WriteOptions& options) {
+    RunningScope scope(running_);
+    begin();
+    TransferOutcome outcome{.operation = TransferOperation::Write};
+
+    if (options.backup) {
+        outcome.phase = WritePhase::Backup;
+        TransferBytes module{};
+        const PageResult result = readAll(module, TransferOperation::Write, WritePhase::Backup, outcome.retries);
+        if (result.failure != OutcomeKind::Complete) {
+            const bool byItself = result.failure == OutcomeKind::Stopped || result.failure == OutcomeKind::LinkLost;
+            outcome.kind = byItself ? result.failure : OutcomeKind::BackupFailed;
+            outcome.page = result.page;
+            return finish(outcome);
+        }
+        ImageBytes backup{};
+        std::copy(module.begin(), module.end(), backup.begin());
+        try {
+            outcome.backupFile = backups::save(backup);
+        } catch (const VantrelError&) {
+            outcome.kind = OutcomeKind::BackupNotSaved;
+            outcome.page = static_cast<int>(PageCount);
+            return finish(outcome);
+        }
+    }
+
+    outcome.phase = WritePhase::Writing;
+    std::copy(image_.begin(), image_.begin() + TransferLength, TransferCopy.begin());
+    showProgress(TransferOperation::Write, WritePhase::Writing, 0);
+    for (std::size_t p = 0; p < PageCount; ++p) {
+        const int page = static_cast<int>(p) + 1;
+        const OutcomeKind stored = stopRequested_ ? OutcomeKind::Stopped : storePage(p, outcome.retries);
+        if (stored != OutcomeKind::Complete) {
+            outcome.kind = stored;
+            outcome.page = page;
+            return finish(outcome);
+        }
+        showProgress(TransferOperation::Write, WritePhase::Writing, page);
+    }
+
+    if (options.verify) {
+        outcome.phase = WritePhase::Verifying;
+        const PageResult result = readAll(moduleCopy_, TransferOperation::Write, WritePhase::Verifying,
+                                          outcome.retries, &TransferCopy);
+        if (result.failure != OutcomeKind::Complete) {
+            outcome.kind = result.failure;
+            outcome.page = result.page;
+            return finish(outcome);
+        }
+        const auto first = std::find(differing_.begin(), differing_.end(), true);
+        if (first != differing_.end()) {
+            outcome.kind = OutcomeKind::VerifyMismatch;
+            outcome.page = static_cast<int>(first - differing_.begin()) + 1;
+            outcome.differences = static_cast<int>(std::count(differing_.begin(), differing_.end(), true));
+            return finish(outcome);
+        }
+        outcome.verified = true;
+    }
+    outcome.page = static_cast<int>(PageCount);
+    return finish(outcome);
+}
+
+TransferOutcome ParameterTransfer::compare() {
+    RunningScope scope(running_);
+    begin();
+    TransferOutcome outcome{.operation = TransferOperation::Compare};
+    const PageResult result =
+        readAll(moduleCopy_, TransferOperation::Compare, WritePhase::Writing, outcome.retries, &TransferCopy);
+    outcome.kind = result.failure;
+    outcome.page = result.page;
+    if (result.failure == OutcomeKind::Complete) {
+        outcome.differences = static_cast<int>(std::count(differing_.begin(), differing_.end(), true));
+        if (outcome.differences > 0)
+            outcome.kind = OutcomeKind::Differences;
+        else
+            acceptTransferCopy();
+    }
+    return finish(outcome);
 }
 
 } // namespace vantrel

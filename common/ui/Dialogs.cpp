@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace vantrel {
 
@@ -21,8 +22,12 @@ QString qtFilter(const QString& filter) {
     return entries.join(QStringLiteral(";;"));
 }
 
-QString withSuffix(const QString& path, const QString& suffix) {
+// A name typed without an extension gets the default one; when opening, a file that exists under the
+// name as typed is taken as it is.
+QString withSuffix(const QString& path, const QString& suffix, bool save) {
     if (path.isEmpty() || suffix.isEmpty() || !QFileInfo(path).suffix().isEmpty())
+        return path;
+    if (!save && QFileInfo::exists(path))
         return path;
     return path + QLatin1Char('.') + suffix;
 }
@@ -30,19 +35,21 @@ QString withSuffix(const QString& path, const QString& suffix) {
 QString fileName(QWidget* parent, const FileDialogSpec& spec, bool save) {
     if (DialogScript* script = g_script) {
         script->record(save ? DialogScript::Kind::SaveFile : DialogScript::Kind::OpenFile, QString(), spec.filter);
-        return withSuffix(script->takeFileName().value_or(QString()), spec.defaultSuffix);
+        return withSuffix(script->takeFileName().value_or(QString()), spec.defaultSuffix, save);
     }
-    QFileDialog dialog(parent, QString(), QString(), qtFilter(spec.filter));
+    QFileDialog dialog(parent, QString(), spec.directory, qtFilter(spec.filter));
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
     dialog.setOption(QFileDialog::ReadOnly, false);
-    dialog.setDefaultSuffix(spec.defaultSuffix);
+    // Opening decides on the suffix itself: a file that exists as typed is opened as typed.
+    if (save)
+        dialog.setDefaultSuffix(spec.defaultSuffix);
     if (!spec.initialName.isEmpty() && !spec.initialName.contains(QLatin1Char('*')))
         dialog.selectFile(spec.initialName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
-    return dialog.selectedFiles().constFirst();
+    return withSuffix(dialog.selectedFiles().constFirst(), spec.defaultSuffix, save);
 }
 
 void messageBox(QWidget* parent, QMessageBox::Icon icon, const QString& text) {
@@ -83,6 +90,18 @@ QString Dialogs::openFileName(QWidget* parent, const FileDialogSpec& spec) {
 
 QString Dialogs::saveFileName(QWidget* parent, const FileDialogSpec& spec) {
     return fileName(parent, spec, true);
+}
+
+bool Dialogs::question(QWidget* parent, const QString& text) {
+    if (DialogScript* script = g_script) {
+        script->record(DialogScript::Kind::Question, applicationTitle(), text);
+        return script->takeAnswer();
+    }
+    QMessageBox box(QMessageBox::Question, applicationTitle(), text, QMessageBox::Yes | QMessageBox::No, parent);
+    box.setDefaultButton(QMessageBox::No);
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("Igen"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("Nem"));
+    return box.exec() == QMessageBox::Yes;
 }
 
 std::optional<QString> Dialogs::input(QWidget* parent, const QString& title, const QString& prompt,

@@ -15,6 +15,7 @@ struct FileDialogSpec {
     QString filter;          // "Description|*.EXT" pairs, as the file types are written
     QString initialName;     // file name the dialog opens with
     QString defaultSuffix;   // added to a typed name without an extension (without the dot)
+    QString directory = {};  // folder the dialog opens in; empty: where it last was
 };
 
 namespace Dialogs {
@@ -33,6 +34,9 @@ QString withFullStop(const QString& text);
 QString openFileName(QWidget* parent, const FileDialogSpec& spec);
 QString saveFileName(QWidget* parent, const FileDialogSpec& spec);
 
+// A yes/no question ("Igen"/"Nem"); No is the default button. True when the answer was yes.
+bool question(QWidget* parent, const QString& text);
+
 // The input box: the answer, or nothing when it was cancelled.
 std::optional<QString> input(QWidget* parent, const QString& title, const QString& prompt, const QString& initial);
 
@@ -42,7 +46,7 @@ std::optional<QString> input(QWidget* parent, const QString& title, const QStrin
 // from the queues (an empty queue answers "cancelled"), and every box shown is recorded.
 class DialogScript {
 public:
-    enum class Kind { Message, Error, OpenFile, SaveFile, Input };
+    enum class Kind { Message, Error, OpenFile, SaveFile, Input, Question };
     struct Shown {
         Kind kind;
         QString title;
@@ -56,6 +60,8 @@ public:
 
     void setNextFileName(const QString& path) { fileNames_.append(path); }
     void setNextInput(const std::optional<QString>& answer) { inputs_.append(answer); }
+    // Answers to questions; an empty queue answers no.
+    void setNextAnswer(bool yes) { answers_.append(yes); }
 
     const QList<Shown>& shown() const { return shown_; }
     QStringList messages(Kind kind) const;
@@ -67,11 +73,13 @@ public:
     void record(Kind kind, const QString& title, const QString& text) { shown_.append({kind, title, text}); }
     std::optional<QString> takeFileName();
     std::optional<std::optional<QString>> takeInput(); // nothing when no answer is queued
+    bool takeAnswer() { return !answers_.isEmpty() && answers_.takeFirst(); }
 
 private:
     QList<Shown> shown_;
     QStringList fileNames_;
     QList<std::optional<QString>> inputs_;
+    QList<bool> answers_;
     DialogScript* previous_;
 };
 

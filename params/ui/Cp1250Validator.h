@@ -1,5 +1,7 @@
 // Text edits whose content goes into the image as Windows-1250 bytes accept only characters that the code
-// page has, so nothing typed is silently turned into "?" on the way to the module.
+// page has, so nothing typed is silently turned into "?" on the way to the module. A character typed
+// without a code is refused; pasted text keeps its other characters, and those without a code (control
+// characters included, which would end the text for the module) become "?".
 #pragma once
 
 #include <QValidator>

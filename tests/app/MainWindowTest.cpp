@@ -8,12 +8,15 @@
 #include "monitor/ui/TStateForm.h"
 #include "protocol/ModuleConnection.h"
 #include "protocol/ui/TFormDetails.h"
+#include "transfer/ParameterFile.h"
 #include "transfer/ui/TFormDownload.h"
 #include "tests/support/PortLinks.h"
 #include "tests/support/Pty.h"
 #include "tests/support/Wait.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QProcess>
 #include <QLabel>
 #include <QTabWidget>
 #include <QPushButton>
@@ -36,7 +39,7 @@ struct Program : test::Program {
         EXPECT_EQ(enabled("btConnect"), !connected);
         EXPECT_EQ(enabled("btDisconnect"), connected);
         EXPECT_EQ(enabled("btStatus"), connected);
-        EXPECT_EQ(enabled("btParameterSetting"), connected);
+        EXPECT_TRUE(enabled("btParameterSetting")); // files are prepared without a module too
         EXPECT_TRUE(enabled("ButtonSelectSerial"));
         EXPECT_TRUE(enabled("btClose"));
     }
@@ -166,4 +169,53 @@ TEST(MainWindow, DestroyingTheProgramClosesThePort) {
     TSerialPort again;
     again.setPort(QStringLiteral("COM2"));
     EXPECT_NO_THROW(again.setConnected(true));
+}
+
+// Without a module: the transfer window opens, a file given at start is loaded into it, and only the
+// transfers ask for the link.
+TEST(OfflineUse, AFileGivenAtStartOpensInTheTransferWindow) {
+    test::PortLinks links;
+    test::WorkingDirectory cwd;
+    ImageBytes image;
+    for (std::size_t i = 0; i < image.size(); ++i)
+        image[i] = static_cast<std::uint8_t>(i * 3);
+    saveParameterFile(cwd.file("site.VT3"), image);
+
+    Startup startup;
+    startup.openAtStart(cwd.file("site.VT3"));
+    startup.start();
+    ASSERT_TRUE(waitUntil([&] { return startup.mainForm() && startup.mainForm()->isVisible(); }));
+    TFormDownload& download = startup.formDownload();
+    EXPECT_TRUE(download.isVisible());
+    EXPECT_EQ(download.ParameterImage, image);
+    EXPECT_EQ(download.outcomeLine(), QStringLiteral("Fájl betöltve: site.VT3"));
+
+    DialogScript dialogs;
+    download.hide();
+    click(startup.mainForm(), "btParameterSetting");
+    EXPECT_TRUE(download.isVisible());
+    click(&download, "btRead");
+    EXPECT_EQ(dialogs.messages(DialogScript::Kind::Message), QStringList{QStringLiteral(" Nincs soros kapcsolat.")});
+    EXPECT_EQ(download.ParameterImage, image);
+
+    // A file that cannot be opened is said so, and the image stays as it was.
+    download.openFromFile(cwd.file("missing.VT3"));
+    EXPECT_EQ(dialogs.messages(DialogScript::Kind::Error), QStringList{QStringLiteral("File not found.")});
+    EXPECT_EQ(download.ParameterImage, image);
+}
+
+TEST(OfflineUse, TheProgramRefusesOptionsAndSecondFiles) {
+    const QString tool = qEnvironmentVariable("VANTREL_TOOL");
+    if (!QFile::exists(tool))
+        GTEST_SKIP() << "VANTREL_TOOL does not name the built program";
+    for (const QStringList& args : {QStringList{QStringLiteral("--bogus")}, QStringList{"a.VT3", "b.VT3"}}) {
+        QProcess program;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        program.setProcessEnvironment(env);
+        program.start(tool, args);
+        ASSERT_TRUE(program.waitForFinished(5000));
+        EXPECT_EQ(program.exitCode(), 2);
+        EXPECT_TRUE(program.readAllStandardError().contains("vantrel5 [FILE.VT3]"));
+    }
 }

@@ -25,3 +25,8 @@ TEST(Cp1250, CharactersOutsideTheCodePageAreDetected) {
     EXPECT_FALSE(hasCp1250Code(QStringLiteral("a€b😀")));
     EXPECT_TRUE(hasCp1250Code(QString()));
 }
+
+TEST(Cp1250, CharactersWithoutACodeBecomeAQuestionMarkNeverAnEndOfTextByte) {
+    EXPECT_EQ(toCp1250(QString::fromUtf8("a✓b😀ő")), QByteArray("a?b?\xF5"));
+    EXPECT_FALSE(toCp1250(QString::fromUtf8("ж")).contains('\x1A'));
+}

@@ -109,6 +109,31 @@ TEST_F(ParameterFiles, SavingThroughALinkReplacesItsTarget) {
     EXPECT_EQ(openParameterFile(path("real.VT3")), pattern());
 }
 
+TEST_F(ParameterFiles, WhatTheUserMayNotWriteIsNeverReplaced) {
+    // A read-only file (for root too: no write bit at all is the user's mark), and a file in a folder
+    // without write permission: refused, and left exactly as it was.
+    writeRaw(QByteArray(1088, '\x11'), "template.VT3");
+    ASSERT_EQ(::chmod(path("template.VT3").toLocal8Bit().constData(), 0444), 0);
+    EXPECT_EQ(errorText([&] { saveParameterFile(path("template.VT3"), pattern()); }),
+              QStringLiteral("File access denied"));
+    EXPECT_EQ(openParameterFile(path("template.VT3"))[5], 0x11);
+
+    QDir(dir.path()).mkdir(QStringLiteral("shared"));
+    writeRaw(QByteArray(1088, '\x22'), "shared/site.VT3");
+    ASSERT_EQ(::chmod(path("shared").toLocal8Bit().constData(), 0555), 0);
+    EXPECT_EQ(errorText([&] { saveParameterFile(path("shared/site.VT3"), pattern()); }),
+              QStringLiteral("File access denied"));
+    EXPECT_EQ(openParameterFile(path("shared/site.VT3"))[5], 0x22);
+    EXPECT_EQ(QDir(path("shared")).entryList(QDir::Files).size(), 1); // no temporary left behind
+    ::chmod(path("shared").toLocal8Bit().constData(), 0755);
+
+    // A link to a file not made yet: the file is made where it points and the link stays.
+    ASSERT_TRUE(QFile::link(path("new.VT3"), path("pointer.VT3")));
+    saveParameterFile(path("pointer.VT3"), pattern());
+    EXPECT_TRUE(QFileInfo(path("pointer.VT3")).isSymLink());
+    EXPECT_EQ(openParameterFile(path("new.VT3")), pattern());
+}
+
 TEST_F(ParameterFiles, AWriteThatFailsHalfWayLeavesTheOldFileInPlace) {
     writeRaw(QByteArray(1088, '\x11'));
     // A file size limit below the image makes the write fail after some bytes, as a full disk would.

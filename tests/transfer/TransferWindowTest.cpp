@@ -1,11 +1,20 @@
 // The transfer window driven offscreen against the module simulator on a pseudo-terminal: read, write and
-// compare with their outcomes on the bar, what they do to the image, and the file buttons.
+// compare with their outcomes on the bar and in the outcome line, what they do to the image and the
+// module, backups, retries, Stop, a lost line, and the file buttons.
 #include "common/ui/Dialogs.h"
 #include "params/ui/TSettingsForm.h"
 #include "protocol/ModuleConnection.h"
 #include "tests/app/Program.h"
 #include "tools/sim/ModuleSimulator.h"
+#include "transfer/Backups.h"
+#include "transfer/ParameterFile.h"
+#include "transfer/TransferSettings.h"
 #include "transfer/ui/TFormDownload.h"
+
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QRegularExpression>
 
 #include <QApplication>
 #include <QFile>
@@ -36,6 +45,8 @@ protected:
         test::click(program.main, "btParameterSetting");
         form = &program.startup->formDownload();
         ASSERT_TRUE(form->isVisible());
+        // Failures wait 0.3 s per try instead of the module's 5 s and 8 s.
+        form->transfer().setWaitTicks(3, 3);
     }
 
     static sim::MemoryBytes patterned(int seed) {
@@ -43,6 +54,12 @@ protected:
         for (std::size_t i = 0; i < m.size(); ++i)
             m[i] = static_cast<std::uint8_t>(i * 13 + i / 64 + seed);
         return m;
+    }
+    static ImageBytes patternedImage() {
+        ImageBytes image;
+        for (std::size_t i = 0; i < image.size(); ++i)
+            image[i] = static_cast<std::uint8_t>(i * 7 + 1);
+        return image;
     }
     static ImageBytes imageOf(const sim::MemoryBytes& memory, std::uint8_t tail) {
         ImageBytes image;
@@ -53,6 +70,20 @@ protected:
     ImageBytes& image() { return form->ParameterImage; }
     int bar() const { return test::child<QProgressBar>(form, "Progress")->value(); }
     void click(const char* name) { test::click(form, name); }
+    QString outcome() const { return form->outcomeLine(); }
+    void setChecked(const char* name, bool on) { test::child<QCheckBox>(form, name)->setChecked(on); }
+    // Runs `action` once, when the bar first shows `value` after `skip` earlier showings of it.
+    void atBar(int value, std::function<void()> action, int skip = 0) {
+        auto* bar = test::child<QProgressBar>(form, "Progress");
+        auto seen = std::make_shared<int>(0);
+        auto done = std::make_shared<bool>(false);
+        QObject::connect(bar, &QProgressBar::valueChanged, form, [=](int v) {
+            if (v == value && !*done && (*seen)++ == skip) {
+                *done = true;
+                action();
+            }
+        });
+    }
     void expectUnlocked() {
         for (const char* name : transferButtons)
             EXPECT_TRUE(test::child<QPushButton>(form, name)->isEnabled()) << name;
@@ -65,17 +96,6 @@ protected:
 };
 
 } // namespace
-
-TEST_F(TransferWindow, ReadBringsTheModulesPagesAndClearsTheLocalBlock) {
-    image() = freshImage();
-    click("btRead");
-    EXPECT_EQ(bar(), 12);
-    EXPECT_EQ(form->transfer().position(), 15);
-    EXPECT_EQ(form->barColour(), kGreen);
-    EXPECT_EQ(image(), imageOf(module.memory(), 0x00));
-    EXPECT_TRUE(std::equal(form->TransferCopy().begin(), form->TransferCopy().end(), module.memory().begin()));
-    expectUnlocked();
-}
 
 TEST_F(TransferWindow, ButtonsAreLockedWhileATransferRunsButStopIsNot) {
     module.setTiming({false, 40});
@@ -91,134 +111,256 @@ TEST_F(TransferWindow, ButtonsAreLockedWhileATransferRunsButStopIsNot) {
     expectUnlocked();
 }
 
-TEST_F(TransferWindow, ReadWithoutAnswerStopsAtZeroAndKeepsTheImage) {
-    module.setFaults({.silentAfter = 0});
-    const ImageBytes before = image();
+TEST_F(TransferWindow, ReadOutcomes) {
+    image() = freshImage();
     click("btRead");
-    EXPECT_EQ(bar(), 0);
+    EXPECT_EQ(bar(), 15);
     EXPECT_EQ(form->barColour(), kGreen);
-    EXPECT_EQ(image(), before);
+    EXPECT_EQ(outcome(), QStringLiteral("Beolvasás kész: 15/15 lap."));
+    EXPECT_EQ(image(), imageOf(module.memory(), 0x00));
+    EXPECT_TRUE(std::equal(form->TransferCopy().begin(), form->TransferCopy().end(), module.memory().begin()));
     expectUnlocked();
-}
 
-TEST_F(TransferWindow, ReadWhosePage13NeverComesShowsAFullBarButKeepsTheImage) {
-    module.setFaults({.silentAfter = 13});
-    const ImageBytes before = image();
+    // Failures keep the image as it was and stop red at the pages done.
+    struct Case {
+        sim::Faults faults;
+        int bar;
+        const char* text;
+    } cases[] = {
+        {{.silentAfter = 0}, 0, "Beolvasás sikertelen: nem jött válasz (lap: 1/15). (2 ismétlés)"},
+        {{.silentAfter = 13}, 13, "Beolvasás sikertelen: nem jött válasz (lap: 14/15). (2 ismétlés)"},
+        {{.wrongPage = {true, 4}}, 4, "Beolvasás sikertelen: hibás lapcím (lap: 5/15). (2 ismétlés)"},
+        // A repeated block spoils the page each time it is asked for.
+        {{.repeatBlock = 2, .repeatBlockOn = {true, 7}}, 7,
+         "Beolvasás sikertelen: nem jött válasz (lap: 8/15). (2 ismétlés)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        module.setFaults(c.faults);
+        const ImageBytes before = patternedImage();
+        image() = before;
+        click("btRead");
+        EXPECT_EQ(bar(), c.bar);
+        EXPECT_EQ(form->barColour(), kRed);
+        EXPECT_EQ(outcome(), QString::fromUtf8(c.text));
+        EXPECT_EQ(image(), before);
+        expectUnlocked();
+    }
+
+    // A page lost on the line once is asked for again, and the read goes through.
+    module.setFaults({.loseFirst = 1, .loseFirstOn = {true, 9}});
     click("btRead");
-    EXPECT_EQ(bar(), 12);
-    EXPECT_EQ(form->transfer().position(), 13);
+    EXPECT_EQ(outcome(), QStringLiteral("Beolvasás kész: 15/15 lap. (1 ismétlés)"));
     EXPECT_EQ(form->barColour(), kGreen);
-    EXPECT_EQ(image(), before);
+    EXPECT_EQ(image(), imageOf(module.memory(), 0x00));
 }
 
-TEST_F(TransferWindow, AMisaddressedPageStopsTheReadAtZero) {
-    sim::Faults faults;
-    faults.wrongPage = {true, 0};
-    module.setFaults(faults);
-    const ImageBytes before = image();
-    click("btRead");
-    EXPECT_EQ(bar(), 0);
-    EXPECT_EQ(image(), before);
-}
-
-TEST_F(TransferWindow, WriteStoresTheImageInTheModule) {
+TEST_F(TransferWindow, WriteSavesABackupFirstAndReadsThePagesBack) {
+    const sim::MemoryBytes old = module.memory();
     image() = imageOf(patterned(99), 0x5A);
     click("btWrite");
-    EXPECT_EQ(bar(), 12);
+    EXPECT_EQ(bar(), 15);
     EXPECT_EQ(form->barColour(), kGreen);
+    EXPECT_EQ(outcome(), QStringLiteral("Áttöltés kész és ellenőrizve: 15/15 lap."));
     EXPECT_EQ(module.memory(), patterned(99));
     EXPECT_EQ(image(), imageOf(patterned(99), 0x5A)); // a write only reads the image
+    EXPECT_EQ(module.stats().pageReads, 30);
+    EXPECT_EQ(module.stats().pageWrites, 15);
+
+    // The backup holds what the module held before, with the receiver's block zero; it opens like any file.
+    const QStringList saved = backups::list();
+    ASSERT_FALSE(saved.isEmpty());
+    EXPECT_TRUE(QFileInfo(saved.first()).fileName().contains(QRegularExpression(
+        QStringLiteral("^\\d{4}-\\d\\d-\\d\\d_\\d\\d-\\d\\d-\\d\\d\\.VT3$"))));
+    EXPECT_EQ(openParameterFile(saved.first()), imageOf(old, 0x00));
+    DialogScript script;
+    script.setNextFileName(saved.first());
+    click("btBackups");
+    EXPECT_EQ(image(), imageOf(old, 0x00));
+    EXPECT_EQ(outcome(), QStringLiteral("Fájl betöltve: %1").arg(QFileInfo(saved.first()).fileName()));
+
+    // Both switches off: the pages are only written, and the switches are remembered.
+    setChecked("cbBackup", false);
+    setChecked("cbVerify", false);
+    const int readsBefore = module.stats().pageReads;
+    click("btWrite");
+    EXPECT_EQ(outcome(), QStringLiteral("Áttöltés kész: 15/15 lap."));
+    EXPECT_EQ(module.stats().pageReads, readsBefore);
+    EXPECT_EQ(backups::list().size(), saved.size());
+    EXPECT_FALSE(loadWriteOptions().backup);
+    EXPECT_FALSE(loadWriteOptions().verify);
 }
 
-TEST_F(TransferWindow, WriteThatStopsBeingAcknowledgedTurnsRedAtThePagesDone) {
+TEST_F(TransferWindow, WriteFailures) {
+    const sim::MemoryBytes old = module.memory();
+    image() = imageOf(patterned(21), 0x00);
+    const qsizetype backupsBefore = backups::list().size();
+
+    // The module cannot be read for the backup: nothing is written.
+    module.setFaults({.silentAfter = 2});
+    click("btWrite");
+    EXPECT_EQ(outcome(), QStringLiteral("Áttöltés nem indult: a modul mentése sikertelen (lap: 3/15). (2 ismétlés)"));
+    EXPECT_EQ(form->barColour(), kRed);
+    EXPECT_EQ(module.memory(), old);
+    EXPECT_EQ(module.stats().pageWrites, 0);
+    EXPECT_EQ(backups::list().size(), backupsBefore);
+
+    // Acknowledgements stop after three pages: the fourth is sent three times, then the write stops.
     module.setFaults({.ackFirst = 3});
+    setChecked("cbBackup", false);
     click("btWrite");
     EXPECT_EQ(bar(), 3);
     EXPECT_EQ(form->barColour(), kRed);
+    EXPECT_EQ(outcome(), QStringLiteral("Áttöltés sikertelen: nem jött nyugta (lap: 4/15). A modul csak részben "
+                                        "módosult! (2 ismétlés)"));
+
+    // One acknowledgement lost: the page goes again and the write completes.
+    module.setFaults({.loseFirst = 1, .loseFirstOn = {true, 6}});
+    click("btWrite");
+    EXPECT_EQ(outcome(), QStringLiteral("Áttöltés kész és ellenőrizve: 15/15 lap. (1 ismétlés)"));
+
+    // The module changes a page between the write and the read-back.
+    module.setFaults({});
+    atBar(15, [&] {
+        sim::PageBytes page = module.page(5);
+        page[9] ^= 0x40;
+        module.setPage(5, page);
+    });
+    click("btWrite");
+    EXPECT_EQ(outcome(), QStringLiteral("Áttöltés után eltérés a modulban (lap: 6/15)!"));
+    EXPECT_EQ(form->barColour(), kRed);
 }
 
-TEST_F(TransferWindow, CompareAfterAWriteIsEqual) {
+TEST_F(TransferWindow, CompareOutcomes) {
     image() = imageOf(patterned(42), 0x77);
     click("btWrite");
     image() = freshImage();
     click("btCompare");
-    EXPECT_EQ(bar(), 12);
+    EXPECT_EQ(bar(), 15);
     EXPECT_EQ(form->barColour(), kGreen);
+    EXPECT_EQ(outcome(), QStringLiteral("Összehasonlítás kész: a modul egyezik."));
     EXPECT_EQ(image(), imageOf(patterned(42), 0x00));
-}
 
-TEST_F(TransferWindow, CompareWithOneDifferentPageRunsOnInRedAndKeepsTheImage) {
-    click("btRead");
-    sim::PageBytes page = module.page(3);
-    page[17] ^= 0x01;
-    module.setPage(3, page);
+    // Two pages differ: the compare reads on to the end, red from the page that differs first (the fourth),
+    // and keeps the image.
+    for (int p : {3, 11}) {
+        sim::PageBytes page = module.page(p);
+        page[17] ^= 0x01;
+        module.setPage(p, page);
+    }
     image() = freshImage();
-
     QList<std::pair<int, Rgb>> steps;
     QObject::connect(test::child<QProgressBar>(form, "Progress"), &QProgressBar::valueChanged,
                      [&](int value) { steps.append({value, form->barColour()}); });
     click("btCompare");
-    ASSERT_GE(steps.size(), 12);
-    // Each step records the colour the bar had up to then: green through the third page; red from the step
-    // after the fourth page, which found the difference.
-    for (const auto& [value, rgb] : steps) {
-        if (value >= 1 && value <= 4) {
-            EXPECT_EQ(rgb, kGreen) << value;
-        } else if (value >= 5) {
-            EXPECT_EQ(rgb, kRed) << value;
-        }
-    }
+    for (const auto& [value, rgb] : steps)
+        EXPECT_EQ(rgb, value >= 1 && value <= 3 ? kGreen : value >= 4 ? kRed : rgb) << value;
+    EXPECT_EQ(bar(), 15);
     EXPECT_EQ(form->barColour(), kRed);
-    EXPECT_EQ(form->transfer().position(), 15);
+    EXPECT_EQ(outcome(), QStringLiteral("Összehasonlítás kész: 2 eltérő lap."));
     EXPECT_EQ(image(), freshImage());
+    EXPECT_EQ(module.page(3)[17], form->transfer().moduleCopy()[3 * PageSize + 17]);
+
+    module.setFaults({.silentAfter = 5});
+    click("btCompare");
+    EXPECT_EQ(outcome(), QStringLiteral("Összehasonlítás sikertelen: nem jött válasz (lap: 6/15). (2 ismétlés)"));
 }
 
-TEST_F(TransferWindow, CompareRightAfterStartChecksAgainstZeros) {
-    click("btCompare");
-    EXPECT_EQ(form->barColour(), kRed); // the module does not hold 960 zero bytes
-    module.setMemory({});
-    click("btCompare");
-    EXPECT_EQ(form->barColour(), kGreen);
-    EXPECT_EQ(image(), ImageBytes{});
+TEST_F(TransferWindow, StopEndsEachOperationAtAPageAndSaysWhere) {
+    module.setTiming({false, 60});
+    struct Case {
+        const char* button;
+        int stopAtBar;
+        int skip; // earlier showings of that bar value (the backup's)
+        const char* text;
+    } cases[] = {
+        {"btRead", 3, 0, "Beolvasás megszakítva (lap: 4/15)."},
+        {"btWrite", 2, 0, "Áttöltés megszakítva (lap: 3/15). A modul nem módosult."},
+        {"btWrite", 2, 1, "Áttöltés megszakítva (lap: 3/15). A modul csak részben módosult!"},
+        {"btCompare", 5, 0, "Összehasonlítás megszakítva (lap: 6/15)."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        const ImageBytes before = image();
+        QElapsedTimer sinceStop;
+        atBar(c.stopAtBar, [&] {
+            sinceStop.start();
+            click("btStop");
+        }, c.skip);
+        click(c.button);
+        EXPECT_LT(sinceStop.elapsed(), 1000);
+        EXPECT_EQ(outcome(), QString::fromUtf8(c.text));
+        EXPECT_EQ(bar(), c.stopAtBar);
+        EXPECT_EQ(form->barColour(), kRed);
+        EXPECT_EQ(image(), before);
+        expectUnlocked();
+    }
 }
 
-TEST_F(TransferWindow, StopEndsARunningReadWhereItIs) {
-    module.setTiming({false, 150});
+TEST_F(TransferWindow, ALostLineEndsTheTransferAtOnceWithoutAnErrorBox) {
+    DialogScript script;
     const ImageBytes before = image();
-    during(700, [&] { click("btStop"); });
+    form->transfer().setWaitTicks(ParameterTransfer::PageTicks, ParameterTransfer::AckTicks);
+
+    // The module's line hangs up half-way through page 7: no waiting out the 5 s.
+    module.setFaults({.hangUpAfter = 6});
+    QElapsedTimer timer;
+    timer.start();
     click("btRead");
-    EXPECT_GT(form->transfer().position(), 0);
-    EXPECT_LT(form->transfer().position(), 15);
-    EXPECT_EQ(bar(), form->transfer().position());
+    EXPECT_LT(timer.elapsed(), 2500);
+    EXPECT_EQ(outcome(), QStringLiteral("Beolvasás sikertelen: megszakadt a soros kapcsolat (lap: 7/15)."));
+    EXPECT_EQ(bar(), 6);
+    EXPECT_EQ(form->barColour(), kRed);
     EXPECT_EQ(image(), before);
+    EXPECT_TRUE(script.messages(DialogScript::Kind::Error).isEmpty());
     expectUnlocked();
 }
 
-TEST_F(TransferWindow, ThePortClosedUnderATransferEndsItWithTheDriversError) {
+TEST_F(TransferWindow, DisconnectingDuringAReadAsksFirst) {
     DialogScript script;
     const ImageBytes before = image();
-    // The installer disconnects just as the second page lands: the next request finds the port closed.
-    QObject::connect(test::child<QProgressBar>(form, "Progress"), &QProgressBar::valueChanged, form, [&](int value) {
-        if (value == 2)
-            test::click(program.main, "btDisconnect");
-    });
+    module.setTiming({false, 40});
+    // "Nem": the read goes on to its end.
+    atBar(2, [&] { test::click(program.main, "btDisconnect"); });
     click("btRead");
-    EXPECT_EQ(form->transfer().position(), 2);
-    EXPECT_EQ(script.messages(DialogScript::Kind::Error),
-              QStringList{QStringLiteral("WriteFile function failed (win error code: 9).")});
-    EXPECT_EQ(image(), before);
-    expectUnlocked();
-}
+    EXPECT_EQ(script.messages(DialogScript::Kind::Question),
+              QStringList{QStringLiteral("Adatátvitel folyamatban. Megszakítja?")});
+    EXPECT_EQ(outcome(), QStringLiteral("Beolvasás kész: 15/15 lap."));
+    EXPECT_TRUE(program.main->ComPort1().Connected());
 
-TEST_F(TransferWindow, WithoutALinkEveryTransferSaysSo) {
-    test::click(program.main, "btDisconnect");
-    DialogScript script;
-    const ImageBytes before = image();
+    // "Igen": the read stops, then the link is closed.
+    image() = before;
+    script.setNextAnswer(true);
+    atBar(2, [&] { test::click(program.main, "btDisconnect"); });
+    click("btRead");
+    EXPECT_EQ(outcome(), QStringLiteral("Beolvasás megszakítva (lap: 3/15)."));
+    EXPECT_EQ(image(), before);
+    ASSERT_TRUE(test::waitUntil([&] { return !program.main->ComPort1().Connected(); }));
+    EXPECT_EQ(program.status(), QStringLiteral(" Nincs soros kapcsolat."));
+    EXPECT_TRUE(script.messages(DialogScript::Kind::Error).isEmpty());
+
+    // Without a link every transfer says so.
     for (const char* name : {"btRead", "btWrite", "btCompare"})
         click(name);
     EXPECT_EQ(script.messages(DialogScript::Kind::Message), QStringList(3, QStringLiteral(" Nincs soros kapcsolat.")));
     EXPECT_EQ(image(), before);
-    EXPECT_EQ(bar(), 0);
+}
+
+TEST_F(TransferWindow, QuittingDuringAWriteStopsItAtAPageFirst) {
+    DialogScript script;
+    module.setTiming({false, 40});
+    setChecked("cbBackup", false);
+    setChecked("cbVerify", false);
+    image() = imageOf(patterned(5), 0x00);
+    bool closed = false;
+    program.main->onFormClose = [&] { closed = true; };
+    script.setNextAnswer(true);
+    atBar(4, [&] { test::click(program.main, "btClose"); });
+    click("btWrite");
+    EXPECT_EQ(outcome(), QStringLiteral("Áttöltés megszakítva (lap: 5/15). A modul csak részben módosult!"));
+    EXPECT_TRUE(test::waitUntil([&] { return closed; }));
+    // The module holds whole pages: four new ones, the rest as they were.
+    EXPECT_EQ(module.stats().pageWrites, 4);
 }
 
 TEST_F(TransferWindow, ClosingTheWindowDuringATransferOnlyHidesIt) {
@@ -230,7 +372,7 @@ TEST_F(TransferWindow, ClosingTheWindowDuringATransferOnlyHidesIt) {
     EXPECT_EQ(image(), imageOf(module.memory(), 0x00));
 }
 
-TEST_F(TransferWindow, FilesRoundTripThroughTheButtons) {
+TEST_F(TransferWindow, FileButtons) {
     DialogScript script;
     image() = imageOf(patterned(7), 0x3C);
     image()[1087] = 0xE1;
@@ -238,50 +380,50 @@ TEST_F(TransferWindow, FilesRoundTripThroughTheButtons) {
     script.setNextFileName(program.cwd.file("site"));
     click("btSave");
     EXPECT_TRUE(QFile::exists(program.cwd.file("site.VT3")));
-    EXPECT_EQ(script.shown().constFirst().text, QStringLiteral("Vantrel 3 GPRS Data|*.VT3"));
+    EXPECT_EQ(outcome(), QStringLiteral("Fájl mentve: site.VT3"));
 
     image() = freshImage();
+    click("btCompare"); // red
     script.setNextFileName(program.cwd.file("site.VT3"));
     click("btOpen");
     EXPECT_EQ(image(), saved);
-    EXPECT_EQ(bar(), 12);
+    EXPECT_EQ(bar(), 15);
     EXPECT_EQ(form->barColour(), kGreen);
-    EXPECT_TRUE(script.messages(DialogScript::Kind::Error).isEmpty());
-}
+    EXPECT_EQ(outcome(), QStringLiteral("Fájl betöltve: site.VT3"));
 
-TEST_F(TransferWindow, OpenFailuresAreShownAndLeaveTheImage) {
-    DialogScript script;
-    click("btRead"); // bar full
-    const ImageBytes before = image();
+    // A name typed without an extension is opened as typed when that file exists.
+    QFile::copy(program.cwd.file("site.VT3"), program.cwd.file("plain"));
+    image() = freshImage();
+    script.setNextFileName(program.cwd.file("plain"));
+    click("btOpen");
+    EXPECT_EQ(image(), saved);
+
+    // A read-only file is neither replaced nor changed; it still opens.
+    QFile::setPermissions(program.cwd.file("site.VT3"), QFile::ReadOwner | QFile::ReadGroup);
+    image() = freshImage();
+    script.setNextFileName(program.cwd.file("site.VT3"));
+    click("btSave");
+    EXPECT_EQ(script.messages(DialogScript::Kind::Error), QStringList{QStringLiteral("File access denied.")});
+    EXPECT_EQ(openParameterFile(program.cwd.file("site.VT3")), saved);
+    script.setNextFileName(program.cwd.file("site.VT3"));
+    click("btOpen");
+    EXPECT_EQ(image(), saved);
+
+    // Failures of opening are shown and leave the image.
     QFile shortFile(program.cwd.file("short.VT3"));
     ASSERT_TRUE(shortFile.open(QIODevice::WriteOnly));
     shortFile.write(QByteArray(500, '\x01'));
     shortFile.close();
+    script.clear();
     script.setNextFileName(shortFile.fileName());
     click("btOpen");
     script.setNextFileName(program.cwd.file("missing.VT3"));
     click("btOpen");
     EXPECT_EQ(script.messages(DialogScript::Kind::Error),
               (QStringList{QStringLiteral("Read beyond end of file."), QStringLiteral("File not found.")}));
-    EXPECT_EQ(image(), before);
+    EXPECT_EQ(image(), saved);
     EXPECT_EQ(bar(), 0);
     expectUnlocked();
-}
-
-TEST_F(TransferWindow, CancelledDialogs) {
-    DialogScript script;
-    click("btRead");
-    module.setMemory({});
-    click("btCompare"); // red and full
-    const ImageBytes before = image();
-    click("btSave"); // cancelled: nothing changes
-    EXPECT_EQ(bar(), 12);
-    EXPECT_EQ(form->barColour(), kRed);
-    click("btOpen"); // cancelled: the bar is reset all the same
-    EXPECT_EQ(bar(), 0);
-    EXPECT_EQ(form->barColour(), kGreen);
-    EXPECT_EQ(image(), before);
-    EXPECT_TRUE(QDir(program.cwd.path()).entryList({QStringLiteral("*.VT3")}).isEmpty());
 }
 
 TEST_F(TransferWindow, EditOpensTheEditorOnTheImageAndCancelKeepsIt) {

@@ -41,6 +41,7 @@ void ModuleCore::setFaults(const Faults& faults) {
 void ModuleCore::restartFaultCounts() {
     readsSinceFaults_ = 0;
     writesSinceFaults_ = 0;
+    lostSinceFaults_ = 0;
 }
 
 std::optional<Reaction> ModuleCore::receive(std::uint8_t byte) {
@@ -97,6 +98,10 @@ std::optional<Reaction> ModuleCore::react(const Request& request) {
             r.note = "page read " + std::to_string(request.page) + ": closing the line half-way (fault)";
             return r;
         }
+        if (loseAnswer(request.page)) {
+            ++stats_.ignored;
+            return Reaction{{}, false, "page read " + std::to_string(request.page) + ": answer lost (fault)"};
+        }
         return answerPageRead(request.page);
     case Request::Kind::WriteHeader:
         if (hangUpNow)
@@ -111,6 +116,13 @@ std::optional<Reaction> ModuleCore::react(const Request& request) {
         break;
     }
     return std::nullopt;
+}
+
+bool ModuleCore::loseAnswer(int page) {
+    if (!faults_.loseFirstOn.covers(page) || lostSinceFaults_ >= faults_.loseFirst)
+        return false;
+    ++lostSinceFaults_;
+    return true;
 }
 
 Reaction ModuleCore::answerPageRead(int pageNumber) {
@@ -182,7 +194,8 @@ std::optional<Reaction> ModuleCore::takeWriteBlock(const Request& request) {
     storePage(memory_, writePage_, writeBuffer_);
     ++stats_.pageWrites;
     ++writesSinceFaults_;
-    const bool acknowledge = !faults_.neverAck && (faults_.ackFirst < 0 || writesSinceFaults_ <= faults_.ackFirst);
+    const bool acknowledge = !faults_.neverAck && (faults_.ackFirst < 0 || writesSinceFaults_ <= faults_.ackFirst) &&
+                             !loseAnswer(writePage_);
     Reaction r;
     if (acknowledge) {
         ++stats_.acknowledgements;

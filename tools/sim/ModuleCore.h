@@ -35,6 +35,8 @@ struct Faults {
     int ackFirst = -1;     // acknowledge only this many stored pages; -1 off
     int noiseBytes = 0;    // bytes sent before every frame, the first a stray "{"
     int hangUpAfter = -1;  // close the line in the middle of the page after this many; -1 off
+    int loseFirst = 0;     // leave this many page answers and write acknowledgements out ...
+    PageScope loseFirstOn; // ... on these pages (a line that drops a frame now and then)
     bool operator==(const Faults&) const = default;
 };
 
@@ -89,6 +91,8 @@ public:
 private:
     std::optional<Reaction> react(const Request& request);
     Reaction answerPageRead(int page);
+    // Whether the loseFirst fault swallows this answer (and counts it).
+    bool loseAnswer(int page);
     std::optional<Reaction> takeWriteBlock(const Request& request);
     void appendFrame(std::vector<std::uint8_t>& out, const Plaintext& plain);
     int pagesDone() const { return readsSinceFaults_ + writesSinceFaults_; }
@@ -104,6 +108,7 @@ private:
 
     int readsSinceFaults_ = 0;
     int writesSinceFaults_ = 0;
+    int lostSinceFaults_ = 0; // answers left out by the loseFirst fault
     // The page write in progress: its page number, the next block index expected (-1: none) and the
     // bytes so far.
     int writePage_ = -1;

@@ -89,6 +89,13 @@ const std::vector<OptionEntry>& optionTable() {
          [](Options& o, const std::string& n, const Opt& v) { o.faults.ackFirst = parseNumber(*v, 0, MaxCount, n); }},
         {"noise", V::Required, true,
          [](Options& o, const std::string& n, const Opt& v) { o.faults.noiseBytes = parseNumber(*v, 0, MaxNoise, n); }},
+        {"lose-first", V::Required, true,
+         [](Options& o, const std::string& n, const Opt& v) {
+             const std::size_t at = v->find('@');
+             o.faults.loseFirst = parseNumber(v->substr(0, at), 0, MaxCount, n);
+             o.faults.loseFirstOn =
+                 pageScope(n, at == std::string::npos ? std::nullopt : std::optional(v->substr(at + 1)));
+         }},
         {"hangup-after", V::Required, true,
          [](Options& o, const std::string& n, const Opt& v) {
              o.faults.hangUpAfter = parseNumber(*v, 0, MaxCount, n);
@@ -195,6 +202,8 @@ std::string describeFaults(const Faults& f) {
         add("noise " + std::to_string(f.noiseBytes));
     if (f.hangUpAfter >= 0)
         add("hangup-after " + std::to_string(f.hangUpAfter));
+    if (f.loseFirstOn.enabled)
+        add("lose-first " + std::to_string(f.loseFirst) + scoped(f.loseFirstOn));
     return out.empty() ? "none" : out;
 }
 
@@ -238,6 +247,8 @@ stored by writes since the faults were set):
   --noise N            send N noise bytes (0-64, the first a stray "{") before every frame
   --hangup-after K     close the terminal in the middle of the next page once K pages are done:
                        half a page answer for a read, nothing for a write; the simulator then ends
+  --lose-first N[@P]   leave the first N page answers and write acknowledgements out (of page P only),
+                       as a line that drops a frame now and then
 
 Numbers may be written in decimal or as 0x hexadecimal.
 

@@ -1,18 +1,24 @@
 #include "transfer/ui/TFormDownload.h"
 
+#include "common/Errors.h"
 #include "common/ui/Dialogs.h"
 #include "params/ui/TSettingsForm.h"
 #include "protocol/ModuleLink.h"
+#include "transfer/Backups.h"
 #include "transfer/ParameterFile.h"
+#include "transfer/TransferSettings.h"
 #include "ui_TFormDownload.h"
 
+#include <QCheckBox>
+#include <QDir>
 #include <QPushButton>
+#include <QTimer>
 
 namespace vantrel {
 
 namespace {
 
-constexpr int kBarMaximum = 12; // a position above it shows a full bar
+constexpr int kBarMaximum = static_cast<int>(PageCount); // one step per page
 
 FileDialogSpec parameterFileSpec() {
     return {QStringLiteral("Vantrel 3 GPRS Data|*.VT3"), QStringLiteral("*.VT3"), QStringLiteral("VT3")};
@@ -27,7 +33,12 @@ TFormDownload::TFormDownload(ModuleLink& link, QWidget* parent)
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowCloseButtonHint);
     transfer_ = std::make_unique<ParameterTransfer>(
         link_, ParameterImage,
-        ParameterTransfer::Display{[this](int p) { setBarPosition(p); }, [this](Rgb c) { SetBarColour(c); }}, this);
+        ParameterTransfer::Display{
+            [this](int p) { setBarPosition(p); }, [this](Rgb c) { SetBarColour(c); },
+            [this](TransferOperation op, WritePhase phase, int pages) {
+                showOutcomeLine(progressText(op, phase, pages), false);
+            }},
+        this);
     connect(ui->btRead, &QPushButton::clicked, this, &TFormDownload::btReadClick);
     connect(ui->btWrite, &QPushButton::clicked, this, &TFormDownload::btWriteClick);
     connect(ui->btCompare, &QPushButton::clicked, this, &TFormDownload::btCompareClick);
@@ -36,8 +47,20 @@ TFormDownload::TFormDownload(ModuleLink& link, QWidget* parent)
     connect(ui->btSave, &QPushButton::clicked, this, &TFormDownload::btSaveClick);
     connect(ui->btStop, &QPushButton::clicked, this, &TFormDownload::btStopClick);
     connect(ui->btClose, &QPushButton::clicked, this, &TFormDownload::btCloseClick);
+    connect(ui->btBackups, &QPushButton::clicked, this, &TFormDownload::btBackupsClick);
+
+    const WriteOptions options = loadWriteOptions();
+    ui->cbBackup->setChecked(options.backup);
+    ui->cbVerify->setChecked(options.verify);
+    connect(ui->cbBackup, &QCheckBox::toggled, this, &TFormDownload::writeOptionsChanged);
+    connect(ui->cbVerify, &QCheckBox::toggled, this, &TFormDownload::writeOptionsChanged);
+
     SetBarColour(colour::Green);
-    setFixedSize(sizeHint().expandedTo(QSize(276, 276)));
+    // Room for an outcome of two lines, so the window keeps its size whatever it says.
+    ui->lbOutcome->setMinimumHeight(2 * fontMetrics().lineSpacing());
+    const QSize size = sizeHint().expandedTo(QSize(320, 276));
+    ui->lbOutcome->setFixedWidth(size.width() - layout()->contentsMargins().left() - layout()->contentsMargins().right());
+    setFixedSize(sizeHint().expandedTo(size));
 }
 
 TFormDownload::~TFormDownload() = default;
@@ -54,43 +77,75 @@ void TFormDownload::setBarPosition(int position) {
     ui->Progress->setValue(std::clamp(position, 0, kBarMaximum));
 }
 
+QString TFormDownload::outcomeLine() const {
+    return ui->lbOutcome->text();
+}
+
+void TFormDownload::showOutcomeLine(const QString& text, bool failure) {
+    ui->lbOutcome->setText(text);
+    ui->lbOutcome->setStyleSheet(failure ? QStringLiteral("color: rgb(192, 0, 0); font-weight: bold;") : QString());
+}
+
 void TFormDownload::LockButtons() {
     for (QPushButton* b : {ui->btOpen, ui->btSave, ui->btRead, ui->btWrite, ui->btCompare, ui->btEdit, ui->btClose})
         b->setEnabled(false);
+    for (QWidget* w : std::initializer_list<QWidget*>{ui->btBackups, ui->cbBackup, ui->cbVerify})
+        w->setEnabled(false);
 }
 
 void TFormDownload::UnlockButtons() {
     for (QPushButton* b : {ui->btOpen, ui->btSave, ui->btRead, ui->btWrite, ui->btCompare, ui->btEdit, ui->btClose})
         b->setEnabled(true);
+    for (QWidget* w : std::initializer_list<QWidget*>{ui->btBackups, ui->cbBackup, ui->cbVerify})
+        w->setEnabled(true);
 }
 
-void TFormDownload::runTransfer(void (ParameterTransfer::*operation)()) {
+void TFormDownload::writeOptionsChanged() {
+    saveWriteOptions({ui->cbBackup->isChecked(), ui->cbVerify->isChecked()});
+}
+
+void TFormDownload::stopTransferThen(std::function<void()> then) {
+    if (!transferRunning()) {
+        if (then)
+            then();
+        return;
+    }
+    if (then)
+        afterTransfer_.push_back(std::move(then));
+    transfer_->stop();
+}
+
+void TFormDownload::runTransfer(const std::function<TransferOutcome()>& operation) {
     if (!link_.linkConnected()) {
         Dialogs::message(this, QStringLiteral(" Nincs soros kapcsolat."));
         return;
     }
     LockButtons();
     try {
-        (transfer_.get()->*operation)();
+        lastOutcome_ = operation();
     } catch (...) {
-        // The port failed under the transfer (closed meanwhile, device gone): the window must come back
-        // usable before the general handler shows the driver's message.
         UnlockButtons();
         throw;
     }
     UnlockButtons();
+    showOutcomeLine(outcomeText(*lastOutcome_), !lastOutcome_->succeeded());
+    // What waited for the transfer to end (leaving, disconnecting) runs now, from the event loop, so that
+    // it does not run inside the handler that started the transfer.
+    for (auto& action : std::exchange(afterTransfer_, {}))
+        QTimer::singleShot(0, this, std::move(action));
 }
 
 void TFormDownload::btReadClick() {
-    runTransfer(&ParameterTransfer::read);
+    runTransfer([this] { return transfer_->read(); });
 }
 
 void TFormDownload::btWriteClick() {
-    runTransfer(&ParameterTransfer::write);
+    const WriteOptions options{ui->cbBackup->isChecked(), ui->cbVerify->isChecked()};
+    runTransfer([this, options] { return transfer_->write(options); });
 }
 
 void TFormDownload::btCompareClick() {
-    runTransfer(&ParameterTransfer::compare);
+    runTransfer([this] { return transfer_->compare(); });
 }
 
 void TFormDownload::btStopClick() {
@@ -104,14 +159,38 @@ void TFormDownload::btEditClick() {
     editor_->exec();
 }
 
+void TFormDownload::openFile(const QString& fileName) {
+    ParameterImage = openParameterFile(fileName);
+    setBarPosition(kBarMaximum);
+    SetBarColour(colour::Green);
+    showOutcomeLine(fileOpenedText(fileName), false);
+}
+
+void TFormDownload::openFromFile(const QString& fileName) {
+    try {
+        openFile(fileName);
+    } catch (const std::exception& error) {
+        Dialogs::error(this, userText(error));
+    }
+}
+
 void TFormDownload::btOpenClick() {
     SetBarColour(colour::Green);
     setBarPosition(0);
     const QString fileName = Dialogs::openFileName(this, parameterFileSpec());
     if (fileName.isEmpty())
         return;
-    ParameterImage = openParameterFile(fileName);
-    setBarPosition(kBarMaximum);
+    openFile(fileName);
+}
+
+void TFormDownload::btBackupsClick() {
+    FileDialogSpec spec = parameterFileSpec();
+    spec.directory = backups::folder();
+    QDir().mkpath(spec.directory);
+    const QString fileName = Dialogs::openFileName(this, spec);
+    if (fileName.isEmpty())
+        return;
+    openFile(fileName);
 }
 
 void TFormDownload::btSaveClick() {
@@ -119,6 +198,7 @@ void TFormDownload::btSaveClick() {
     if (fileName.isEmpty())
         return;
     saveParameterFile(fileName, ParameterImage);
+    showOutcomeLine(fileSavedText(fileName), false);
 }
 
 void TFormDownload::btCloseClick() {

@@ -9,6 +9,8 @@
 #include <QDialog>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <vector>
 
 namespace Ui {
 class TFormDownload;
@@ -39,6 +41,17 @@ public:
     void LockButtons();
     void UnlockButtons();
 
+    bool transferRunning() const { return transfer_->running(); }
+    // Stops the running transfer as Stop does; `then` runs once it has ended (at once when none runs).
+    // Leaving the program or the line while a page is on its way goes through here.
+    void stopTransferThen(std::function<void()> then);
+    // The outcome of the last transfer, and the line that states it.
+    const std::optional<TransferOutcome>& lastOutcome() const { return lastOutcome_; }
+    QString outcomeLine() const;
+    // Opens a parameter file into the image as "Beolvasás fájlból" does; a failure is shown in the error
+    // box and leaves the image as it was.
+    void openFromFile(const QString& fileName);
+
 private:
     void btReadClick();
     void btWriteClick();
@@ -48,15 +61,21 @@ private:
     void btSaveClick();
     void btStopClick();
     void btCloseClick();
+    void btBackupsClick();
     void setBarPosition(int position);
-    // Connection check, button lock, the transfer, unlock, also when a driver error ends it.
-    void runTransfer(void (ParameterTransfer::*operation)());
+    void showOutcomeLine(const QString& text, bool failure);
+    void writeOptionsChanged();
+    // Connection check, button lock, the transfer, unlock, the outcome line.
+    void runTransfer(const std::function<TransferOutcome()>& operation);
+    void openFile(const QString& fileName);
 
     std::unique_ptr<Ui::TFormDownload> ui;
     ModuleLink& link_;
     std::unique_ptr<ParameterTransfer> transfer_;
     TSettingsForm* editor_ = nullptr;
     Rgb barColour_ = colour::Green;
+    std::optional<TransferOutcome> lastOutcome_;
+    std::vector<std::function<void()>> afterTransfer_;
 };
 
 } // namespace vantrel

@@ -1,0 +1,53 @@
+// What a transfer ended with, as one value, and the one place where that value becomes the sentence the
+// installer reads (in the window's outcome line, in the command-line tool, in the event log).
+#pragma once
+
+#include <QString>
+
+namespace vantrel {
+
+enum class TransferOperation { Read, Write, Compare };
+
+// Where a write was when it ended: a write is a backup read, the pages written, then a read-back.
+enum class WritePhase { Backup, Writing, Verifying };
+
+enum class OutcomeKind {
+    Complete,          // every page went through (a compare: the module matched)
+    Differences,       // a compare went through and the module differs
+    NoAnswer,          // a page did not come, also after the retries
+    WrongAddress,      // a page came with another page's address, also after the retries
+    NoAcknowledgement, // a written page was not acknowledged, also after the retries
+    VerifyMismatch,    // the read-back after a write differs from what was written
+    Stopped,           // the installer stopped it
+    LinkLost,          // the serial line went away under it
+    BackupFailed,      // the module could not be read for the backup: nothing was written
+    BackupNotSaved,    // the backup was read but could not be saved: nothing was written
+};
+
+struct TransferOutcome {
+    TransferOperation operation = TransferOperation::Read;
+    OutcomeKind kind = OutcomeKind::Complete;
+    WritePhase phase = WritePhase::Writing; // writes only
+    int page = 0;          // the page concerned, 1..15 (15 for a complete operation)
+    int retries = 0;       // pages asked for or sent again
+    int differences = 0;   // differing pages of a compare, or of a read-back
+    bool verified = false; // a complete write that was read back and matched
+    QString backupFile;    // the backup saved before a write, if any
+
+    bool succeeded() const { return kind == OutcomeKind::Complete; }
+    // True when the module may hold a mix of old and new pages.
+    bool modulePartlyWritten() const;
+};
+
+enum class TextLanguage { Hungarian, English };
+
+// The sentence for the outcome, with the retries counted at its end when there were any.
+QString outcomeText(const TransferOutcome& outcome, TextLanguage language = TextLanguage::Hungarian);
+// The sentences for the file buttons; name is shown without its folder.
+QString fileOpenedText(const QString& path, TextLanguage language = TextLanguage::Hungarian);
+QString fileSavedText(const QString& path, TextLanguage language = TextLanguage::Hungarian);
+// What the outcome line shows while an operation runs: its phase and the pages done.
+QString progressText(TransferOperation operation, WritePhase phase, int pagesDone,
+                     TextLanguage language = TextLanguage::Hungarian);
+
+} // namespace vantrel
