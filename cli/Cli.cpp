@@ -19,13 +19,15 @@ void listFields() {
 }
 
 int dispatch(const Invocation& inv) {
-    if (inv.command == QLatin1String("ports"))
-        return runPorts(inv);
-    if (inv.command == QLatin1String("status"))
-        return runStatus(inv);
-    throw CliError(UsageError, say("a(z) %1 parancs ebben a változatban még nem érhető el",
-                                   "command %1 is not available in this build")
-                                   .arg(inv.command));
+    using Runner = int (*)(const Invocation&);
+    static const std::pair<const char*, Runner> runners[] = {
+        {"ports", runPorts}, {"status", runStatus}, {"read", runRead},     {"write", runWrite}, {"compare", runCompare},
+        {"diff", runDiff},   {"export", runExport}, {"import", runImport}, {"set", runSet},
+    };
+    for (const auto& [name, runner] : runners)
+        if (inv.command == QLatin1String(name))
+            return runner(inv);
+    throw CliError(UsageError, say("ismeretlen parancs: %1", "unknown command: %1").arg(inv.command));
 }
 
 } // namespace

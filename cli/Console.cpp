@@ -43,14 +43,18 @@ Progress::Progress(bool forced) : terminal_(::isatty(STDERR_FILENO) == 1) {
 }
 
 Progress::~Progress() {
-    if (open_)
-        put(stderr, QStringLiteral("\n"));
+    finish();
 }
 
-void Progress::show(const QString& stage, int page, int total) {
+void Progress::finish() {
+    if (open_)
+        put(stderr, QStringLiteral("\n"));
+    open_ = false;
+}
+
+void Progress::show(const QString& line) {
     if (!enabled_)
         return;
-    const QString line = QStringLiteral("%1 %2/%3").arg(stage).arg(page).arg(total);
     if (terminal_) {
         // Clear to the end of the line: the stage names differ in length.
         put(stderr, QStringLiteral("\r") + line + QStringLiteral("\x1b[K"));

@@ -16,8 +16,8 @@ void printResult(const QString& text);
 // One line on standard error, always: the program name, the text.
 void printError(const QString& text);
 
-// "page 7/15" on standard error: on a terminal one line rewritten in place, on a pipe (with --progress)
-// one line a page; nothing when quiet or disabled.
+// Progress ("Read: 7/15 pages...") on standard error: on a terminal one line rewritten in place, on a pipe (with
+// --progress) one line a page; nothing when quiet or disabled.
 class Progress {
 public:
     explicit Progress(bool forced);
@@ -25,7 +25,10 @@ public:
     Progress(const Progress&) = delete;
     Progress& operator=(const Progress&) = delete;
 
-    void show(const QString& stage, int page, int total);
+    // The engine's progress line ("Read: 7/15 pages...").
+    void show(const QString& line);
+    // Ends a line rewritten in place, so that what follows starts on its own line.
+    void finish();
     bool enabled() const { return enabled_; }
 
 private:
