@@ -76,6 +76,8 @@ int runStatus(const Invocation& inv) {
         sendPoll(session);
         session.waitFor([&] { return catcher.last.has_value(); }, kAnswerMs);
         if (!catcher.last) {
+            if (interrupted())
+                throw CliError(PortFailed, say("megszakítva", "interrupted"));
             if (session.linkLost())
                 throw CliError(PortFailed, session.linkLostText());
             throw CliError(
