@@ -6,7 +6,7 @@
 #include "params/FieldCodecs.h"
 #include "params/ui/Cp1250Validator.h"
 #include "params/ui/DigitRow.h"
-#include "serial/ipaddress/TIPAddressControl.h"
+#include "params/ui/ipaddress/TIPAddressControl.h"
 #include "ui_TSettingsForm.h"
 
 #include <QApplication>
