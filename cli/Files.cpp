@@ -5,6 +5,7 @@
 #include "common/FileIO.h"
 #include "transfer/ParameterFile.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <cerrno>
 #include <sys/stat.h>
@@ -62,6 +63,15 @@ void checkWritable(const QString& path) {
 }
 
 QByteArray loadTextFile(const QString& path) {
+    if (path == QLatin1String("-")) {
+        QFile in;
+        if (!in.open(stdin, QIODevice::ReadOnly))
+            readFailed(say("a szabványos bemenet", "standard input"), EInOutError::fromErrno(EIO).message());
+        const QByteArray bytes = in.read(kTextFileLimit + 1);
+        if (bytes.size() > kTextFileLimit)
+            readFailed(say("a szabványos bemenet", "standard input"), say("túl nagy", "too large"));
+        return bytes;
+    }
     const FileContent content = readFileStart(path, kTextFileLimit + 1);
     if (content.error)
         readFailed(path, EInOutError::fromErrno(content.error->err, path).message());

@@ -16,7 +16,7 @@ void storeParameterFile(const QString& path, const ImageBytes& image);
 // Fails early (CliError FileFailed) when path could surely not be written: a directory, a read-only file,
 // a folder that is missing or not writable. The save itself still decides.
 void checkWritable(const QString& path);
-// A whole text file such as a JSON document (at most a few megabytes); CliError FileFailed.
+// A whole text file such as a JSON document (at most 16 MB), "-" for standard input; CliError FileFailed.
 QByteArray loadTextFile(const QString& path);
 
 } // namespace vantrel::cli
