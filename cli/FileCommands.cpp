@@ -5,6 +5,7 @@
 #include "cli/Console.h"
 #include "cli/Differences.h"
 #include "cli/Files.h"
+#include "cli/Journal.h"
 #include "params/ImageLayout.h"
 #include "report/ParameterJson.h"
 
@@ -52,6 +53,7 @@ int runImport(const Invocation& inv) {
     if (const auto error = importJson(json, image))
         refused(*error);
     storeParameterFile(inv.output, image);
+    logEvent(inv.output, QStringLiteral("Fájl mentve (import: %1)").arg(inv.operands[0]));
     return Done;
 }
 
@@ -62,7 +64,9 @@ int runSet(const Invocation& inv) {
     for (qsizetype i = 1; i < inv.operands.size(); ++i)
         if (const auto error = applyAssignment(inv.operands[i], image))
             refused(*error);
-    storeParameterFile(inv.output.isEmpty() ? file : inv.output, image);
+    const QString output = inv.output.isEmpty() ? file : inv.output;
+    storeParameterFile(output, image);
+    logEvent(output, QStringLiteral("Fájl mentve (set: %1)").arg(inv.operands.mid(1).join(QLatin1Char(' '))));
     return Done;
 }
 

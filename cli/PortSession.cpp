@@ -2,6 +2,8 @@
 
 #include "cli/CliText.h"
 #include "cli/Interrupt.h"
+#include "cli/Journal.h"
+#include "serial/PortDiagnosis.h"
 #include "serial/PortNames.h"
 
 #include <QDir>
@@ -47,26 +49,6 @@ void openDevicePath(TSerialPort& port, const QString& device) {
     restore();
 }
 
-QString openFailureReason(const ESerialPort& error) {
-    switch (error.SystemError()) {
-    case ENOENT:
-    case ENODEV:
-    case ENXIO:
-        return say("nincs ilyen eszköz", "no such device");
-    case EBUSY:
-    case EWOULDBLOCK:
-        return say("egy másik program használja", "in use by another program");
-    case EACCES:
-    case EPERM:
-        return say("nincs jogosultság (a felhasználónak az eszköz csoportjában, Debianon a dialout csoportban "
-                   "kell lennie, majd újra be kell jelentkeznie)",
-                   "permission denied (the user must be in the group that owns the device, dialout on Debian, "
-                   "and log in again)");
-    default:
-        return error.message();
-    }
-}
-
 } // namespace
 
 PortTarget resolvePort(const QString& argument) {
@@ -98,13 +80,16 @@ PortSession::PortSession(const QString& argument) : target_(resolvePort(argument
             port.setConnected(true);
         }
     } catch (const ESerialPort& error) {
-        QString where = target_.name;
-        if (!target_.comName.isEmpty())
-            where += QStringLiteral(" (%1)").arg(
-                QFileInfo(target_.device).isSymLink() ? QFileInfo(target_.device).symLinkTarget() : target_.device);
-        throw CliError(
-            PortFailed,
-            say("a port nem nyitható meg: %1: %2", "cannot open port %1: %2").arg(where, openFailureReason(error)));
+        const QFileInfo info(target_.device);
+        const QString device = info.isSymLink() ? info.symLinkTarget() : target_.device;
+        const int err = error.SystemError() > 0 ? error.SystemError() : EIO;
+        logEvent(target_.name,
+                 QStringLiteral("Sikertelen kapcsolódás: ") + portOpenReason(err, device, TextLanguage::Hungarian));
+        const QString where =
+            target_.comName.isEmpty() ? target_.name : target_.name + QStringLiteral(" (%1)").arg(device);
+        const TextLanguage lang = language() == Language::Hungarian ? TextLanguage::Hungarian : TextLanguage::English;
+        throw CliError(PortFailed, say("a port nem nyitható meg: %1: %2", "cannot open port %1: %2")
+                                       .arg(where, portOpenReason(err, device, lang)));
     }
 }
 

@@ -6,6 +6,7 @@
 #include "cli/Differences.h"
 #include "cli/Files.h"
 #include "cli/Interrupt.h"
+#include "cli/Journal.h"
 #include "cli/PortSession.h"
 #include "transfer/ParameterTransfer.h"
 
@@ -45,7 +46,7 @@ ExitStatus statusOf(const TransferOutcome& outcome) {
 class TransferRun {
 public:
     TransferRun(PortSession& session, ImageBytes& image, const Invocation& inv)
-        : progress_(inv.progress),
+        : where_(session.target().name), file_(inv.operands.value(0)), progress_(inv.progress),
           transfer_(session.link(), image,
                     ParameterTransfer::Display{{}, {}, [this](TransferOperation op, WritePhase phase, int pages) {
                                                    progress_.show(progressText(op, phase, pages, textLanguage()));
@@ -60,6 +61,11 @@ public:
     // announce: false when the command prints its own result instead (a compare's differences).
     void conclude(const TransferOutcome& outcome, bool announce = true) {
         progress_.finish();
+        // The log speaks Hungarian, as the windows' entries do.
+        QString entry = outcomeText(outcome, TextLanguage::Hungarian) + QStringLiteral(" Fájl: ") + file_;
+        if (!outcome.backupFile.isEmpty())
+            entry += QStringLiteral(", mentés: ") + outcome.backupFile;
+        logEvent(where_, entry);
         const QString text = outcomeText(outcome, textLanguage());
         if (outcome.succeeded() || outcome.kind == OutcomeKind::Differences) {
             if (announce)
@@ -70,6 +76,8 @@ public:
     }
 
 private:
+    QString where_;
+    QString file_;
     Progress progress_;
     ParameterTransfer transfer_;
 };
@@ -89,6 +97,7 @@ int runRead(const Invocation& inv) {
     // The bytes no page carries are zero in a file made from the module, as in the backups.
     std::fill(image.begin() + TransferLength, image.end(), std::uint8_t{0});
     storeParameterFile(file, image);
+    logEvent(file, fileSavedText(file, TextLanguage::Hungarian));
     printOut(fileSavedText(file, textLanguage()) + '\n');
     return Done;
 }

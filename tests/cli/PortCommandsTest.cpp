@@ -58,6 +58,15 @@ TEST(CliStatus, WatchHoldsThePortUntilInterrupted) {
     EXPECT_EQ(second.status, 4) << second.err.toStdString();
     EXPECT_TRUE(second.err.contains("in use by another program")) << second.err.toStdString();
     EXPECT_LT(second.ms, 3000);
+    EXPECT_TRUE(second.err.contains("vantrel5-cli")) << "names the holder: " << second.err.toStdString();
+
+    // ports says who holds it.
+    const CliRun ports = runCli({"ports", "--json"});
+    bool held = false;
+    for (const QJsonValue& port : QJsonDocument::fromJson(ports.out).array())
+        for (const QJsonValue& holder : port["heldBy"].toArray())
+            held = held || (port["name"].toString() == "COM7" && holder["pid"].toInteger() == watch.processId());
+    EXPECT_TRUE(held) << ports.out.toStdString();
 
     QByteArray lines;
     waitUntil(
@@ -86,4 +95,16 @@ TEST(CliStatus, PortsAndModulesThatFail) {
     const CliRun mute = runCli({"status", "--port", "COM8"});
     EXPECT_EQ(mute.status, 3);
     EXPECT_TRUE(mute.err.contains("did not answer")) << mute.err.toStdString();
+}
+
+TEST(CliPorts, ProbeSaysWhichPortsAnswer) {
+    SimulatorProcess module(7, {"--no-pacing"});
+    SimulatorProcess mute(8, {"--no-pacing", "--silent-after", "0"});
+    const CliRun run = runCli({"ports", "--probe", "--json"});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    QMap<QString, QString> probes;
+    for (const QJsonValue& port : QJsonDocument::fromJson(run.out).array())
+        probes[port["name"].toString()] = port["probe"].toString();
+    EXPECT_EQ(probes.value("COM7"), "answered");
+    EXPECT_EQ(probes.value("COM8"), "no-answer");
 }

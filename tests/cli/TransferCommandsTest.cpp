@@ -37,6 +37,12 @@ TEST(CliTransfer, ReadWriteCompareRoundTrip) {
     ASSERT_EQ(write.status, 0) << write.err.toStdString();
     EXPECT_TRUE(write.out.contains("verified")) << write.out.toStdString();
     EXPECT_TRUE(write.err.contains("15/15")) << "--progress on a pipe: " << write.err.toStdString();
+    // The windows' event log has the command-line operations too.
+    QFile log(qEnvironmentVariable("XDG_STATE_HOME") + "/vantrel/events.log");
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    const QString entries = QString::fromUtf8(log.readAll());
+    EXPECT_TRUE(entries.contains("vantrel5-cli COM7: Beolvasás kész")) << entries.toStdString();
+    EXPECT_TRUE(entries.contains("vantrel5-cli COM7: Áttöltés kész és ellenőrizve")) << entries.toStdString();
     const QStringList backups =
         QDir(qEnvironmentVariable("XDG_DATA_HOME") + "/vantrel/backups").entryList({"*.VT3"}, QDir::Files);
     ASSERT_FALSE(backups.isEmpty());
