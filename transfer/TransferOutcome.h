@@ -30,7 +30,7 @@ struct TransferOutcome {
     WritePhase phase = WritePhase::Writing; // writes only
     int page = 0;          // the page concerned, 1..15 (15 for a complete operation)
     int retries = 0;       // pages asked for or sent again
-    int differences = 0;   // differing pages of a compare, or of a read-back
+    int differences = 0;   // differing fields (and spare runs) of a compare; differing pages of a read-back
     bool verified = false; // a complete write that was read back and matched
     QString backupFile;    // the backup saved before a write, if any
 

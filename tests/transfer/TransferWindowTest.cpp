@@ -257,7 +257,7 @@ TEST_F(TransferWindow, CompareOutcomes) {
         EXPECT_EQ(rgb, value >= 1 && value <= 3 ? kGreen : value >= 4 ? kRed : rgb) << value;
     EXPECT_EQ(bar(), 15);
     EXPECT_EQ(form->barColour(), kRed);
-    EXPECT_EQ(outcome(), QStringLiteral("Összehasonlítás kész: 2 eltérő lap."));
+    EXPECT_EQ(outcome(), QStringLiteral("Összehasonlítás kész: 2 eltérő mező."));
     EXPECT_EQ(image(), freshImage());
     EXPECT_EQ(module.page(3)[17], form->transfer().moduleCopy()[3 * PageSize + 17]);
 
