@@ -7,8 +7,13 @@
 #include "transfer/GridTextFile.h"
 
 #include <QMainWindow>
+#include <QStringList>
+#include <array>
+#include <cstdint>
 #include <functional>
 #include <memory>
+
+class QLabel;
 
 namespace Ui {
 class TMainForm;
@@ -59,6 +64,17 @@ private:
     void btCloseClick();
     bool FormKeyDown(QKeyEvent* event);
     void showLinkState(bool connected);
+    void linkLost();
+
+public:
+    // The ports where the module search found a module: a failed connect elsewhere suggests the search.
+    void setAnsweredPorts(const QStringList& ports);
+
+private:
+    QLabel* reasonLabel_ = nullptr;
+    QStringList answeredPorts_;
+    std::array<std::uint8_t, 3> loggedStatus_{};
+    bool haveLoggedStatus_ = false;
 
     std::unique_ptr<Ui::TMainForm> ui;
     ModuleConnection& connection_;

@@ -32,6 +32,7 @@ public:
     void setEditor(TSettingsForm* editor) { editor_ = editor; }
 
     ParameterTransfer& transfer() { return *transfer_; }
+    bool transferRunning() const { return transfer_->running(); }
     std::array<std::uint8_t, TransferLength>& TransferCopy() { return transfer_->TransferCopy; }
 
     void SetBarColour(Rgb colour);
