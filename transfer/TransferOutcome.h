@@ -2,6 +2,8 @@
 // installer reads (in the window's outcome line, in the command-line tool, in the event log).
 #pragma once
 
+#include "common/Errors.h"
+
 #include <QString>
 
 namespace vantrel {
@@ -38,8 +40,6 @@ struct TransferOutcome {
     // True when the module may hold a mix of old and new pages.
     bool modulePartlyWritten() const;
 };
-
-enum class TextLanguage { Hungarian, English };
 
 // The sentence for the outcome, with the retries counted at its end when there were any.
 QString outcomeText(const TransferOutcome& outcome, TextLanguage language = TextLanguage::Hungarian);
