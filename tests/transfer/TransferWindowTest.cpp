@@ -12,6 +12,7 @@
 #include "transfer/ui/TFormDifferences.h"
 #include "transfer/ui/TFormDownload.h"
 #include "params/ImageLayout.h"
+#include "monitor/EventLog.h"
 
 #include <QCheckBox>
 #include <QClipboard>
@@ -178,6 +179,11 @@ TEST_F(TransferWindow, WriteSavesABackupFirstAndReadsThePagesBack) {
     EXPECT_TRUE(QFileInfo(saved.first()).fileName().contains(QRegularExpression(
         QStringLiteral("^\\d{4}-\\d\\d-\\d\\d_\\d\\d-\\d\\d-\\d\\d\\.VT3$"))));
     EXPECT_EQ(openParameterFile(saved.first()), imageOf(old, 0x00));
+    // The event log names the outcome and the backup.
+    const QList<EventLog::Entry> logged = EventLog::read(5);
+    ASSERT_FALSE(logged.isEmpty());
+    EXPECT_TRUE(logged.first().text.startsWith(QStringLiteral("Áttöltés kész és ellenőrizve")));
+    EXPECT_TRUE(logged.first().text.contains(saved.first())) << logged.first().text.toStdString();
     DialogScript script;
     script.setNextFileName(saved.first());
     click("btBackups");

@@ -2,6 +2,7 @@
 
 #include "common/Errors.h"
 #include "common/ui/Dialogs.h"
+#include "monitor/EventLog.h"
 #include "params/ui/TSettingsForm.h"
 #include "protocol/ModuleLink.h"
 #include "transfer/Backups.h"
@@ -100,6 +101,10 @@ QString TFormDownload::outcomeLine() const {
     return ui->lbOutcome->text();
 }
 
+void TFormDownload::logOutcome(const QString& text) {
+    EventLog::append(text);
+}
+
 void TFormDownload::showOutcomeLine(const QString& text, bool failure) {
     ui->lbOutcome->setText(text);
     ui->lbOutcome->setStyleSheet(failure ? QStringLiteral("color: rgb(192, 0, 0); font-weight: bold;") : QString());
@@ -150,6 +155,12 @@ void TFormDownload::runTransfer(const std::function<TransferOutcome()>& operatio
     }
     UnlockButtons();
     showOutcomeLine(outcomeText(*lastOutcome_), !lastOutcome_->succeeded());
+    QString logged = outcomeText(*lastOutcome_);
+    if (!currentFile_.isEmpty() && lastOutcome_->operation == TransferOperation::Write)
+        logged += QStringLiteral(" Fájl: %1.").arg(currentFile_);
+    if (!lastOutcome_->backupFile.isEmpty())
+        logged += QStringLiteral(" Mentés: %1").arg(lastOutcome_->backupFile);
+    logOutcome(logged);
     if (lastOutcome_->kind == OutcomeKind::Differences)
         differences_->showDifferences(transfer_->moduleDifferences(), kModuleHeading, kReferenceHeading);
     // What waited for the transfer to end (leaving, disconnecting) runs now, from the event loop, so that
@@ -188,6 +199,7 @@ void TFormDownload::openFile(const QString& fileName) {
     SetBarColour(colour::Green);
     showOutcomeLine(fileOpenedText(fileName), false);
     currentFile_ = fileName;
+    logOutcome(QStringLiteral("Fájl betöltve: %1").arg(fileName));
 }
 
 void TFormDownload::openFromFile(const QString& fileName) {
@@ -224,6 +236,7 @@ void TFormDownload::btSaveClick() {
     saveParameterFile(fileName, ParameterImage);
     showOutcomeLine(fileSavedText(fileName), false);
     currentFile_ = fileName;
+    logOutcome(QStringLiteral("Fájl mentve: %1").arg(fileName));
 }
 
 void TFormDownload::btCompareFileClick() {
@@ -261,6 +274,7 @@ void TFormDownload::btExportClick() {
     if (const std::optional<FileError> failed = writeFileAtomically(fileName, content))
         throw EInOutError::fromErrno(failed->err, fileName);
     showOutcomeLine(QStringLiteral("Exportálva: %1").arg(QFileInfo(fileName).fileName()), false);
+    logOutcome(QStringLiteral("Exportálva: %1").arg(fileName));
 }
 
 void TFormDownload::btImportClick() {
@@ -283,6 +297,7 @@ void TFormDownload::btImportClick() {
     }
     ParameterImage = imported;
     showOutcomeLine(QStringLiteral("Importálva: %1").arg(QFileInfo(fileName).fileName()), false);
+    logOutcome(QStringLiteral("Importálva: %1").arg(fileName));
 }
 
 void TFormDownload::btCloseClick() {

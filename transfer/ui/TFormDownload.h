@@ -71,6 +71,8 @@ private:
     void btImportClick();
     void setBarPosition(int position);
     void showOutcomeLine(const QString& text, bool failure);
+    // Transfer outcomes and files opened or saved go to the event log as well.
+    static void logOutcome(const QString& text);
     void writeOptionsChanged();
     // Connection check, button lock, the transfer, unlock, the outcome line.
     void runTransfer(const std::function<TransferOutcome()>& operation);
