@@ -56,7 +56,7 @@ TEST(CliStatus, WatchHoldsThePortUntilInterrupted) {
     // A second invocation on the same port fails at once, as a port another program holds.
     const CliRun second = runCli({"status", "--port", "COM7"});
     EXPECT_EQ(second.status, 4) << second.err.toStdString();
-    EXPECT_TRUE(second.err.contains("in use by another program")) << second.err.toStdString();
+    EXPECT_TRUE(second.err.contains("In use by another program")) << second.err.toStdString();
     EXPECT_LT(second.ms, 3000);
     EXPECT_TRUE(second.err.contains("vantrel5-cli")) << "names the holder: " << second.err.toStdString();
 
@@ -88,7 +88,7 @@ TEST(CliStatus, WatchHoldsThePortUntilInterrupted) {
 TEST(CliStatus, PortsAndModulesThatFail) {
     const CliRun missing = runCli({"status", "--port", "COM60"});
     EXPECT_EQ(missing.status, 4);
-    EXPECT_TRUE(missing.err.contains("no such device")) << missing.err.toStdString();
+    EXPECT_TRUE(missing.err.contains("No such device")) << missing.err.toStdString();
     EXPECT_EQ(runCli({"status", "--port", "/dev/nonexistent-port"}).status, 4);
 
     SimulatorProcess silent(8, {"--no-pacing", "--silent-after", "0"});
