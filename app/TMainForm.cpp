@@ -2,18 +2,23 @@
 
 #include "app/Version.h"
 #include "common/ui/Dialogs.h"
+#include "monitor/EventLog.h"
 #include "monitor/ui/TStateForm.h"
 #include "protocol/ModuleConnection.h"
 #include "protocol/ui/MemoBox.h"
 #include "protocol/ui/TFormDetails.h"
+#include "serial/PortDiagnosis.h"
+#include "serial/PortNames.h"
 #include "serial/ui/TSorosDialog.h"
 #include "transfer/ui/TFormDownload.h"
 #include "ui_TMainForm.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
-#include <QScreen>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QScreen>
+#include <cerrno>
 
 namespace vantrel {
 
@@ -22,6 +27,15 @@ const QString kLinkOk = QStringLiteral(" Soros kapcsolat rendben.");
 const QString kLinkFailed = QStringLiteral(" Hiba: A COM port nem elérhető!");
 const QString kNoLink = QStringLiteral(" Nincs soros kapcsolat.");
 const QString kTransferRunning = QStringLiteral("Adatátvitel folyamatban. Megszakítja?");
+const QString kLinkLost = QStringLiteral(" Hiba: A soros kapcsolat megszakadt!");
+
+// The decoded status bytes as one line of the event log.
+QString statusLogText(const std::array<std::uint8_t, 4>& s) {
+    return QStringLiteral("Állapotváltozás: bemenetek 0x%1, hívásállapot %2, tartalék 0x%3")
+        .arg(s[0], 2, 16, QLatin1Char('0'))
+        .arg(s[2])
+        .arg(s[3], 2, 16, QLatin1Char('0'));
+}
 } // namespace
 
 TMainForm::TMainForm(ModuleConnection& connection, TStateForm& stateForm, TFormDownload& formDownload,
@@ -47,7 +61,14 @@ TMainForm::TMainForm(ModuleConnection& connection, TStateForm& stateForm, TFormD
         w->installEventFilter(this);
 
     connection_.setSink(this);
+    connection_.OnLinkLost = [this] { linkLost(); };
     ui->StatusBar1->clearMessage();
+    // The second status field: why the port could not be opened, or that the event log cannot be written.
+    reasonLabel_ = new QLabel(this);
+    reasonLabel_->setObjectName(QStringLiteral("ReasonPanel"));
+    reasonLabel_->setWordWrap(true);
+    ui->StatusBar1->addPermanentWidget(reasonLabel_, 1);
+    EventLog::setWarningHandler([this](const QString& warning) { reasonLabel_->setText(warning); });
     setFixedSize(sizeHint().expandedTo(QSize(232, 284)));
     // Dialogs centre themselves; a main window would open wherever the window system puts it.
     if (const QScreen* screen = QGuiApplication::primaryScreen())
@@ -57,6 +78,8 @@ TMainForm::TMainForm(ModuleConnection& connection, TStateForm& stateForm, TFormD
 
 TMainForm::~TMainForm() {
     FormDestroy();
+    EventLog::setWarningHandler({});
+    connection_.OnLinkLost = nullptr;
     connection_.setSink(nullptr);
 }
 
@@ -82,6 +105,8 @@ void TMainForm::FormCreate() {
         // clean table.
         gridSave_ = setupTable();
     }
+    // The port in use is shown from the start, not only after the chooser was opened.
+    ui->Panel1->setText(ComPort1().Port());
 }
 
 void TMainForm::FormDestroy() {
@@ -133,25 +158,55 @@ void TMainForm::ButtonSelectSerialClick() {
 }
 
 void TMainForm::btConnectClick() {
+    QString reason;
     try {
         ComPort1().setConnected(true);
-    } catch (const ESerialPort&) {
-        // The status line says it all; no other message.
+    } catch (const ESerialPort& e) {
+        // The status line says it all; no other message. The reason goes to the second field.
+        reason = portOpenReason(e.SystemError() < 0 ? EIO : e.SystemError(), devicePathForPort(ComPort1().Port()));
+        if (!answeredPorts_.isEmpty() && !answeredPorts_.contains(ComPort1().Port()))
+            reason += QStringLiteral(" A modul máshol válaszolt: próbálja a \"Modul keresése\" gombot.");
     }
     const bool connected = ComPort1().Connected();
     ui->StatusBar1->showMessage(connected ? kLinkOk : kLinkFailed);
+    reasonLabel_->setText(reason);
     showLinkState(connected);
     // The next step, never "Kilépés": a Space or Enter right after connecting must not end the program.
     (connected ? ui->btParameterSetting : ui->btConnect)->setFocus();
+    if (connected)
+        EventLog::append(QStringLiteral("Kapcsolódás: %1").arg(ComPort1().Port()));
+    else
+        EventLog::append(QStringLiteral("Sikertelen kapcsolódás: %1: %2").arg(ComPort1().Port(), reason));
 }
 
 void TMainForm::btDisconnectClick() {
     if (!noTransferOrStopped([this] { btDisconnectClick(); }))
         return;
     ui->StatusBar1->showMessage(kNoLink);
+    reasonLabel_->clear();
+    const bool was = ComPort1().Connected();
     ComPort1().setConnected(false);
     showLinkState(false);
     ui->btConnect->setFocus();
+    stateForm_.linkClosed();
+    if (was)
+        EventLog::append(QStringLiteral("Bontás: %1").arg(ComPort1().Port()));
+}
+
+void TMainForm::linkLost() {
+    // The connection has closed the port already. No message box: the status line tells it, and a
+    // running transfer reports the loss in its own window.
+    ui->StatusBar1->showMessage(kLinkLost);
+    reasonLabel_->clear();
+    showLinkState(false);
+    stateForm_.linkClosed();
+    EventLog::append(QStringLiteral("A soros kapcsolat megszakadt: %1%2")
+                         .arg(ComPort1().Port(),
+                              formDownload_.transferRunning() ? QStringLiteral(" (adatátvitel közben)") : QString()));
+}
+
+void TMainForm::setAnsweredPorts(const QStringList& ports) {
+    answeredPorts_ = ports;
 }
 
 void TMainForm::btStatusClick() {
@@ -224,6 +279,8 @@ void TMainForm::AppendToMemo(MemoTarget box, const QByteArray& text, bool always
         break;
     }
     appendPiece(*target, text);
+    if (box != MemoTarget::MemoState)
+        EventLog::append(QStringLiteral("Modul üzenete: ") + QString::fromLatin1(text).trimmed());
 }
 
 void TMainForm::StatusMessage(const std::array<std::uint8_t, 4>& status) {
@@ -233,6 +290,14 @@ void TMainForm::StatusMessage(const std::array<std::uint8_t, 4>& status) {
     record.CallState = status[2];
     record.StatusSpare = status[3];
     stateForm_.ShowStatus();
+    // Changes only: the poll brings the same status twice a second. The signal level is left out, it
+    // wavers all the time and has its own history.
+    const std::array<std::uint8_t, 3> changes{status[0], status[2], status[3]};
+    if (!haveLoggedStatus_ || changes != loggedStatus_) {
+        haveLoggedStatus_ = true;
+        loggedStatus_ = changes;
+        EventLog::append(statusLogText(status));
+    }
 }
 
 } // namespace vantrel

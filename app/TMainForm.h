@@ -7,8 +7,13 @@
 #include "transfer/GridTextFile.h"
 
 #include <QMainWindow>
+#include <QStringList>
+#include <array>
+#include <cstdint>
 #include <functional>
 #include <memory>
+
+class QLabel;
 
 namespace Ui {
 class TMainForm;
@@ -66,6 +71,17 @@ private:
     // True when no transfer runs. Otherwise asks whether to stop it (unless the system asked to end) and,
     // if so, stops it and runs `again` once it has ended; false then, and the action waits for `again`.
     bool noTransferOrStopped(std::function<void()> again);
+    void linkLost();
+
+public:
+    // The ports where the module search found a module: a failed connect elsewhere suggests the search.
+    void setAnsweredPorts(const QStringList& ports);
+
+private:
+    QLabel* reasonLabel_ = nullptr;
+    QStringList answeredPorts_;
+    std::array<std::uint8_t, 3> loggedStatus_{};
+    bool haveLoggedStatus_ = false;
 
     std::unique_ptr<Ui::TMainForm> ui;
     ModuleConnection& connection_;

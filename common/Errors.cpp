@@ -1,5 +1,8 @@
 #include "common/Errors.h"
 
+#include <cerrno>
+#include <cstring>
+
 #include <QDir>
 #include <QFileInfo>
 #include <cerrno>
@@ -80,6 +83,36 @@ EInOutError EInOutError::fromErrno(int err, const QString& path) {
 
 QString userText(const std::exception& error) {
     return QString::fromUtf8(error.what());
+}
+
+QString portOpenReasonText(int systemError, const QString& holder, const QString& group, TextLanguage language) {
+    const bool hu = language == TextLanguage::Hungarian;
+    switch (systemError) {
+    case ENOENT:
+    case ENODEV:
+    case ENXIO:
+        return hu ? QStringLiteral("Nincs ilyen eszköz.") : QStringLiteral("No such device.");
+    case EBUSY:
+        if (holder.isEmpty())
+            return hu ? QStringLiteral("Egy másik program használja.") : QStringLiteral("In use by another program.");
+        return hu ? QStringLiteral("Egy másik program használja: %1.").arg(holder)
+                  : QStringLiteral("In use by another program: %1.").arg(holder);
+    case EACCES:
+    case EPERM: {
+        const QString g = group.isEmpty() ? QStringLiteral("dialout") : group;
+        return hu ? QStringLiteral("Nincs jogosultság: a felhasználónak a(z) %1 csoport tagjának kell lennie, "
+                                   "utána újra be kell jelentkeznie.")
+                        .arg(g)
+                  : QStringLiteral("No permission: the user must be a member of the group %1 and log in again.").arg(g);
+    }
+    default:
+        return hu ? QStringLiteral("Rendszerhiba: %1 (%2).")
+                        .arg(QString::fromLocal8Bit(std::strerror(systemError)))
+                        .arg(systemError)
+                  : QStringLiteral("System error: %1 (%2).")
+                        .arg(QString::fromLocal8Bit(std::strerror(systemError)))
+                        .arg(systemError);
+    }
 }
 
 } // namespace vantrel

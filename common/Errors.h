@@ -41,6 +41,12 @@ private:
     int code_;
 };
 
+enum class TextLanguage { Hungarian, English };
+
+// Why a serial device could not be opened, from the errno of the failed open. holder names the program
+// that holds the device ("name (PID n)", empty: unknown); group is the group owning the device.
+QString portOpenReasonText(int systemError, const QString& holder, const QString& group, TextLanguage language);
+
 // The text of any exception for the user: our own errors carry it; others give what().
 QString userText(const std::exception& error);
 

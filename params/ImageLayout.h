@@ -265,24 +265,42 @@ struct SpareRange {
     constexpr bool operator==(const SpareRange&) const = default;
 };
 
-// The spare runs of the whole image, computed from the table, in address order.
-inline constexpr auto SpareRanges = [] {
-    constexpr auto collect = [](auto emit) {
-        std::size_t count = 0, at = 0;
-        for (const FieldSpec& spec : ImageLayout) {
-            if (spec.offset > at)
-                emit(count++, SpareRange{at, spec.offset - at});
-            at = spec.end();
-        }
-        if (at < ImageSize)
-            emit(count++, SpareRange{at, ImageSize - at});
-        return count;
-    };
-    constexpr std::size_t n = collect([](std::size_t, SpareRange) {});
-    std::array<SpareRange, n> ranges{};
-    collect([&](std::size_t i, SpareRange r) { ranges[i] = r; });
+namespace layout_detail {
+// Visits the spare runs in address order; returns how many there are. (The visitor is not called "emit":
+// Qt defines that word away, and a unit that included Qt's object headers first got no spare runs.)
+template <typename Visit>
+constexpr std::size_t forEachSpareRange(Visit visit) {
+    std::size_t count = 0, at = 0;
+    for (const FieldSpec& spec : ImageLayout) {
+        if (spec.offset > at)
+            visit(count++, SpareRange{at, spec.offset - at});
+        at = spec.end();
+    }
+    if (at < ImageSize)
+        visit(count++, SpareRange{at, ImageSize - at});
+    return count;
+}
+struct IgnoreRange {
+    constexpr void operator()(std::size_t, SpareRange) const {}
+};
+template <std::size_t N>
+struct StoreRange {
+    std::array<SpareRange, N>* ranges;
+    constexpr void operator()(std::size_t i, SpareRange r) const { (*ranges)[i] = r; }
+};
+template <std::size_t N>
+constexpr std::array<SpareRange, N> spareRanges() {
+    std::array<SpareRange, N> ranges{};
+    forEachSpareRange(StoreRange<N>{&ranges});
     return ranges;
-}();
+}
+} // namespace layout_detail
+
+// The spare runs of the whole image, computed from the table, in address order.
+inline constexpr std::array<SpareRange, layout_detail::forEachSpareRange(layout_detail::IgnoreRange{})> SpareRanges =
+    layout_detail::spareRanges<layout_detail::forEachSpareRange(layout_detail::IgnoreRange{})>();
+
+static_assert(SpareRanges.front().size > 0, "the spare runs are computed when compiling");
 
 namespace layout_detail {
 constexpr bool fieldsAreOrderedAndDisjoint() {

@@ -5,12 +5,22 @@ namespace vantrel {
 ModuleConnection::ModuleConnection() {
     receiver_.setDispatch([this](const Plaintext& plain) { DispatchFrame(plain); });
     port_.OnRxChar = [this](TSerialPort* sender, int count) { ComPort1RxChar(sender, count); };
+    port_.OnLinkLost = [this](TSerialPort*) {
+        try {
+            port_.setConnected(false);
+        } catch (...) {
+            // Closing a gone device cannot fail in a way that matters: the descriptor is released anyway.
+        }
+        if (OnLinkLost)
+            OnLinkLost();
+    };
 }
 
 ModuleConnection::~ModuleConnection() {
     // Closing the port delivers a notification that is still pending; by then the receiver and the state
     // it would feed must not be half gone. The port closes first, with nobody listening.
     port_.OnRxChar = nullptr;
+    port_.OnLinkLost = nullptr;
     try {
         port_.setConnected(false);
     } catch (...) {

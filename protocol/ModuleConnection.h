@@ -6,6 +6,8 @@
 #include "protocol/ModuleLink.h"
 #include "serial/SerialPort.h"
 
+#include <functional>
+
 namespace vantrel {
 
 class ModuleConnection : public ModuleLink {
@@ -14,6 +16,11 @@ public:
     ~ModuleConnection();
     ModuleConnection(const ModuleConnection&) = delete;
     ModuleConnection& operator=(const ModuleConnection&) = delete;
+
+    // Called once when the device went away while connected, after the port was closed here: the owner
+    // shows the disconnected state. The port is closed at once, so a transfer waiting for a reply sees
+    // linkConnected() false and ends with its link-lost outcome.
+    std::function<void()> OnLinkLost;
 
     // Where texts and status messages go; until set, they are dropped.
     void setSink(DispatchSink* sink) { sink_ = sink; }

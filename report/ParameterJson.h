@@ -6,6 +6,7 @@
 // "spare" every run of spare bytes, so that importing an export gives back all 1088 bytes.
 #pragma once
 
+#include "common/Errors.h"
 #include "params/FieldCodecs.h"
 
 #include <QByteArray>
@@ -15,7 +16,8 @@
 
 namespace vantrel {
 
-enum class MessageLanguage { Hungarian, English };
+// The languages of the messages are the tool's own.
+using MessageLanguage = TextLanguage;
 
 // Why an import or assignment was refused: the field (or JSON key) and the rule it broke.
 struct ParameterError {

@@ -1,11 +1,14 @@
 #!/bin/sh
 # `make run`: starts the tool with the module simulator attached as its port. Both run in <build>/run,
-# which holds the tool's VantrelSetup.ini and its own port-link directory, so nothing touches the user's.
+# which holds the tool's VantrelSetup.ini, its own port-link directory, settings, backups and event log,
+# so nothing touches the user's.
 set -eu
 build=$(realpath "${1:-build}")
 rundir="$build/run"
 mkdir -p "$rundir"
 export XDG_CONFIG_HOME="$rundir/config"
+export XDG_DATA_HOME="$rundir/data"
+export XDG_STATE_HOME="$rundir/state"
 
 # The simulator stands on the port the tool will open: the one remembered in VantrelSetup.ini, else COM1.
 port=$(sed -n 's/^0,0,COM\([0-9][0-9]*\).*/\1/p' "$rundir/VantrelSetup.ini" 2>/dev/null | head -n 1)

@@ -31,8 +31,7 @@ struct TSerialMonitor::Shared {
     bool failed = false;    // the last hand-over failed: the monitor ends
 };
 
-TSerialMonitor::TSerialMonitor(TSerialPort* port, int fd)
-    : port_(port), fd_(fd), shared_(std::make_shared<Shared>()) {
+TSerialMonitor::TSerialMonitor(TSerialPort* port, int fd) : port_(port), fd_(fd), shared_(std::make_shared<Shared>()) {
     shared_->wakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     thread_ = std::thread([this] { run(); });
 }
@@ -64,9 +63,14 @@ bool TSerialMonitor::settle(int ep) {
             continue;
         if (n <= 0)
             return n < 0; // quiet: hand over what has come
-        for (int i = 0; i < n; ++i)
-            if (events[i].data.fd == shared_->wakeFd || (events[i].events & (EPOLLHUP | EPOLLERR)))
+        for (int i = 0; i < n; ++i) {
+            if (events[i].data.fd == shared_->wakeFd)
                 return true;
+            if (events[i].events & (EPOLLHUP | EPOLLERR)) {
+                QCoreApplication::postEvent(port_, new QEvent(TSerialPort::linkLostEventType()));
+                return true;
+            }
+        }
     }
 }
 
@@ -96,9 +100,11 @@ void TSerialMonitor::run() {
         for (int i = 0; i < n; ++i) {
             if (events[i].data.fd == s.wakeFd)
                 stop = true;
-            else if (events[i].events & (EPOLLHUP | EPOLLERR))
-                stop = true; // the device is gone: an unplugged adapter, the other end of a pseudo-terminal closed
-            else if (events[i].events & EPOLLIN)
+            else if (events[i].events & (EPOLLHUP | EPOLLERR)) {
+                // The device is gone: an unplugged adapter, the other end of a pseudo-terminal closed.
+                stop = true;
+                QCoreApplication::postEvent(port_, new QEvent(TSerialPort::linkLostEventType()));
+            } else if (events[i].events & EPOLLIN)
                 readable = true;
         }
         if (stop || !readable)
@@ -168,4 +174,3 @@ void TSerialMonitor::stop() {
 }
 
 } // namespace vantrel
-

@@ -3,6 +3,7 @@
 #include "serial/PortNames.h"
 #include "serial/SerialMonitor.h"
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <algorithm>
 #include <cerrno>
@@ -108,11 +109,20 @@ void TSerialPort::open() {
         ::close(fd);
         throw ESerialPort(ESerialPort::OpenFailed, err);
     }
+    // Root passes another program's TIOCEXCL: a flag already set (our flock is free, so not by us) means
+    // another program holds the port, and it is refused as busy instead of being taken over.
+    int alreadyExclusive = 0;
+    if (::ioctl(fd, TIOCGEXCL, &alreadyExclusive) == 0 && alreadyExclusive != 0) {
+        ::flock(fd, LOCK_UN);
+        ::close(fd);
+        throw ESerialPort(ESerialPort::OpenFailed, EBUSY);
+    }
     if (::ioctl(fd, TIOCEXCL) != 0 && !notSupported(errno)) {
         const int err = errno;
         ::close(fd);
         throw ESerialPort(ESerialPort::OpenFailed, err);
     }
+    exclusiveSet_ = true;
     fd_ = fd;
 
     // Queue sizes: the kernel's buffers are fixed and large enough; nothing to request.
@@ -166,11 +176,16 @@ void TSerialPort::releaseDevice() {
         return;
     if (haveSavedSettings_)
         ::tcsetattr(fd_, TCSANOW, &savedSettings_);
-    ::ioctl(fd_, TIOCNXCL);
+    // Only a flag this port set is cleared: another program's exclusive mode is never ours to end.
+    if (exclusiveSet_)
+        ::ioctl(fd_, TIOCNXCL);
+    exclusiveSet_ = false;
     ::flock(fd_, LOCK_UN);
     ::close(fd_);
     fd_ = -1;
     haveSavedSettings_ = false;
+    linkLost_ = false;
+    lossReported_ = false;
     rxBegin_ = rxEnd_ = 0;
 }
 
@@ -190,16 +205,24 @@ int TSerialPort::WriteBytes(const void* data, int count) {
         }
         if (n < 0 && errno == EINTR)
             continue;
-        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
-            throw ESerialPort(ESerialPort::WriteFailed, errno);
+        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
+            const int err = errno;
+            if (isLinkLossError(err))
+                noteLinkLost();
+            throw ESerialPort(ESerialPort::WriteFailed, err);
+        }
         // The output queue is full (or a flow-stopped line): wait for room until the time-out ends the write.
         const qint64 left = deadline.remainingTime();
         if (left <= 0)
             break;
         pollfd p{fd_, POLLOUT, 0};
         const int r = ::poll(&p, 1, static_cast<int>(left));
-        if (r < 0 && errno != EINTR)
-            throw ESerialPort(ESerialPort::WriteFailed, errno);
+        if (r < 0 && errno != EINTR) {
+            const int err = errno;
+            if (isLinkLossError(err))
+                noteLinkLost();
+            throw ESerialPort(ESerialPort::WriteFailed, err);
+        }
         if (r > 0 && (p.revents & (POLLERR | POLLHUP | POLLNVAL)))
             throw ESerialPort(ESerialPort::WriteFailed, EIO);
     }
@@ -221,8 +244,12 @@ int TSerialPort::ReadBytes(void* buffer, int count) {
         do {
             n = ::read(fd_, rxBuffer_.data(), rxBuffer_.size());
         } while (n < 0 && errno == EINTR);
-        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
-            throw ESerialPort(ESerialPort::ReadFailed, errno);
+        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
+            const int err = errno;
+            if (isLinkLossError(err))
+                noteLinkLost();
+            throw ESerialPort(ESerialPort::ReadFailed, err);
+        }
         rxEnd_ = n > 0 ? static_cast<int>(n) : 0;
         int waiting = 0;
         if (::ioctl(fd_, FIONREAD, &waiting) != 0)
@@ -238,7 +265,35 @@ bool TSerialPort::monitorRunning() const {
     return monitor_ && monitor_->running();
 }
 
+bool TSerialPort::isLinkLossError(int err) {
+    return err == EIO || err == ENXIO || err == ENODEV;
+}
+
+QEvent::Type TSerialPort::linkLostEventType() {
+    static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
+    return type;
+}
+
+void TSerialPort::noteLinkLost() {
+    if (!Connected() || linkLost_)
+        return;
+    linkLost_ = true;
+    // Reported through the event loop, never from inside the failing call: the handler closes the port,
+    // which must not happen under a caller that is still using it.
+    QCoreApplication::postEvent(this, new QEvent(linkLostEventType()));
+}
+
 bool TSerialPort::event(QEvent* e) {
+    if (e->type() == linkLostEventType()) {
+        // A report for a port closed (or reopened) meanwhile is stale: the owner already acted.
+        if (Connected() && !lossReported_) {
+            linkLost_ = true;
+            lossReported_ = true;
+            if (OnLinkLost)
+                OnLinkLost(this);
+        }
+        return true;
+    }
     if (e->type() == TSerialMonitor::handOverEventType()) {
         if (monitor_)
             monitor_->serviceHandOver();

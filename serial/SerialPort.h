@@ -4,6 +4,7 @@
 
 #include "common/Errors.h"
 
+#include <QEvent>
 #include <QObject>
 #include <QString>
 #include <array>
@@ -70,6 +71,16 @@ public:
     // Whether the monitor thread still waits for bytes; it ends by itself when the device goes away.
     bool monitorRunning() const;
 
+    // Called once on the user-interface thread when the device goes away while open (hang-up or error on
+    // the descriptor, EIO/ENXIO/ENODEV on a read or write). The port stays open: the owner closes it.
+    using LinkLostHandler = std::function<void(TSerialPort* sender)>;
+    LinkLostHandler OnLinkLost;
+    // Whether the open port has lost its device (cleared by closing).
+    bool linkLost() const { return linkLost_; }
+
+    // The event type of the loss report, posted by the monitor thread to the port.
+    static QEvent::Type linkLostEventType();
+
 protected:
     bool event(QEvent* event) override;
 
@@ -78,6 +89,9 @@ private:
     void open();
     void close();
     void releaseDevice();
+    // Marks the loss and posts its report once; the error of a failed call on a gone device.
+    void noteLinkLost();
+    static bool isLinkLossError(int err);
     // Runs on the user-interface thread for each hand-over of the monitor; returns the count delivered.
     int deliverRxChar();
 
@@ -92,6 +106,9 @@ private:
     int fd_ = -1;
     termios savedSettings_{};
     bool haveSavedSettings_ = false;
+    bool exclusiveSet_ = false;
+    bool linkLost_ = false;
+    bool lossReported_ = false;
     std::unique_ptr<TSerialMonitor> monitor_;
 };
 

@@ -190,6 +190,18 @@ ParameterTransfer::PageResult ParameterTransfer::readAll(TransferBytes& target, 
     return {OutcomeKind::Complete, static_cast<int>(PageCount)};
 }
 
+namespace {
+ImageBytes asImage(const TransferBytes& pages) {
+    ImageBytes image{};
+    std::copy(pages.begin(), pages.end(), image.begin());
+    return image;
+}
+} // namespace
+
+std::vector<DiffRow> ParameterTransfer::moduleDifferences() const {
+    return diffImages(asImage(moduleCopy_), asImage(TransferCopy), 0, TransferLength);
+}
+
 void ParameterTransfer::acceptTransferCopy() {
     std::copy(TransferCopy.begin(), TransferCopy.end(), image_.begin());
     std::fill(image_.begin() + TransferLength, image_.end(), 0x00);
@@ -279,7 +291,8 @@ TransferOutcome ParameterTransfer::compare() {
     outcome.kind = result.failure;
     outcome.page = result.page;
     if (result.failure == OutcomeKind::Complete) {
-        outcome.differences = static_cast<int>(std::count(differing_.begin(), differing_.end(), true));
+        const bool anyPage = std::find(differing_.begin(), differing_.end(), true) != differing_.end();
+        outcome.differences = anyPage ? static_cast<int>(moduleDifferences().size()) : 0;
         if (outcome.differences > 0)
             outcome.kind = OutcomeKind::Differences;
         else

@@ -6,6 +6,7 @@
 
 #include "common/StateColour.h"
 #include "params/ParameterImage.h"
+#include "report/ImageDiff.h"
 #include "transfer/TransferOutcome.h"
 
 #include <QObject>
@@ -62,6 +63,9 @@ public:
     // The module's pages as the last compare or read-back received them (pages not reached keep what
     // they held before).
     const TransferBytes& moduleCopy() const { return moduleCopy_; }
+    // The fields (and spare runs) in which the module's pages of the last compare differ from what was
+    // last exchanged: the module on the left.
+    std::vector<DiffRow> moduleDifferences() const;
     // Which pages differed in the last compare or read-back.
     const std::array<bool, PageCount>& differingPages() const { return differing_; }
 

@@ -49,7 +49,7 @@ QString sentence(const TransferOutcome& o, const Words& w) {
         }
         break;
     case OutcomeKind::Differences:
-        return w.pick("Összehasonlítás kész: %1 eltérő lap.", "Compare complete: %1 differing pages.")
+        return w.pick("Összehasonlítás kész: %1 eltérő mező.", "Compare complete: %1 differing fields.")
             .arg(o.differences);
     case OutcomeKind::NoAnswer:
         if (writing && o.phase == WritePhase::Verifying)

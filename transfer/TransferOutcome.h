@@ -2,6 +2,8 @@
 // installer reads (in the window's outcome line, in the command-line tool, in the event log).
 #pragma once
 
+#include "common/Errors.h"
+
 #include <QString>
 
 namespace vantrel {
@@ -30,7 +32,7 @@ struct TransferOutcome {
     WritePhase phase = WritePhase::Writing; // writes only
     int page = 0;          // the page concerned, 1..15 (15 for a complete operation)
     int retries = 0;       // pages asked for or sent again
-    int differences = 0;   // differing pages of a compare, or of a read-back
+    int differences = 0;   // differing fields (and spare runs) of a compare; differing pages of a read-back
     bool verified = false; // a complete write that was read back and matched
     QString backupFile;    // the backup saved before a write, if any
 
@@ -38,8 +40,6 @@ struct TransferOutcome {
     // True when the module may hold a mix of old and new pages.
     bool modulePartlyWritten() const;
 };
-
-enum class TextLanguage { Hungarian, English };
 
 // The sentence for the outcome, with the retries counted at its end when there were any.
 QString outcomeText(const TransferOutcome& outcome, TextLanguage language = TextLanguage::Hungarian);

@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 
 namespace vantrel {
@@ -90,6 +92,20 @@ QString Dialogs::openFileName(QWidget* parent, const FileDialogSpec& spec) {
 
 QString Dialogs::saveFileName(QWidget* parent, const FileDialogSpec& spec) {
     return fileName(parent, spec, true);
+}
+
+bool Dialogs::print(QWidget* parent, QPrinter& printer) {
+    if (DialogScript* script = g_script) {
+        script->record(DialogScript::Kind::Print, applicationTitle(), QString());
+        const std::optional<QString> file = script->takePrintFile();
+        if (!file)
+            return false;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(*file);
+        return true;
+    }
+    QPrintDialog dialog(&printer, parent);
+    return dialog.exec() == QDialog::Accepted;
 }
 
 bool Dialogs::question(QWidget* parent, const QString& text) {

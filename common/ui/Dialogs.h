@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <optional>
 
+class QPrinter;
 class QWidget;
 
 namespace vantrel {
@@ -34,6 +35,10 @@ QString withFullStop(const QString& text);
 QString openFileName(QWidget* parent, const FileDialogSpec& spec);
 QString saveFileName(QWidget* parent, const FileDialogSpec& spec);
 
+// The system's print dialog for printer (where the installer may also choose a PDF file); true when
+// the installer chose to print.
+bool print(QWidget* parent, QPrinter& printer);
+
 // A yes/no question ("Igen"/"Nem"); No is the default button. True when the answer was yes.
 bool question(QWidget* parent, const QString& text);
 
@@ -46,7 +51,7 @@ std::optional<QString> input(QWidget* parent, const QString& title, const QStrin
 // from the queues (an empty queue answers "cancelled"), and every box shown is recorded.
 class DialogScript {
 public:
-    enum class Kind { Message, Error, OpenFile, SaveFile, Input, Question };
+    enum class Kind { Message, Error, OpenFile, SaveFile, Input, Question, Print };
     struct Shown {
         Kind kind;
         QString title;
@@ -62,6 +67,8 @@ public:
     void setNextInput(const std::optional<QString>& answer) { inputs_.append(answer); }
     // Answers to questions; an empty queue answers no.
     void setNextAnswer(bool yes) { answers_.append(yes); }
+    // A print dialog answered with a PDF file to print into; an empty queue cancels.
+    void setNextPrintFile(const QString& pdfPath) { printFiles_.append(pdfPath); }
 
     const QList<Shown>& shown() const { return shown_; }
     QStringList messages(Kind kind) const;
@@ -74,12 +81,16 @@ public:
     std::optional<QString> takeFileName();
     std::optional<std::optional<QString>> takeInput(); // nothing when no answer is queued
     bool takeAnswer() { return !answers_.isEmpty() && answers_.takeFirst(); }
+    std::optional<QString> takePrintFile() {
+        return printFiles_.isEmpty() ? std::nullopt : std::optional(printFiles_.takeFirst());
+    }
 
 private:
     QList<Shown> shown_;
     QStringList fileNames_;
     QList<std::optional<QString>> inputs_;
     QList<bool> answers_;
+    QStringList printFiles_;
     DialogScript* previous_;
 };
 

@@ -4,13 +4,23 @@
 #include "protocol/ui/MemoBox.h"
 #include "ui_TStateForm.h"
 
+#include "common/ui/Dialogs.h"
+#include "monitor/ui/SignalPlot.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
 #include <QTimer>
+#include <algorithm>
 
 namespace vantrel {
 
 namespace {
 constexpr int kPollIntervalMs = 500;
-}
+constexpr qint64 kStaleAfterMs = 2000;
+const QString kNoReply = QStringLiteral("A modul nem válaszol!");
+} // namespace
 
 TStateForm::TStateForm(ModuleLink& link, QWidget* parent)
     : QDialog(parent), ui(std::make_unique<Ui::TStateForm>()), link_(link), timerState_(new QTimer(this)) {
@@ -21,6 +31,27 @@ TStateForm::TStateForm(ModuleLink& link, QWidget* parent)
     connect(timerState_, &QTimer::timeout, this, &TStateForm::TimerStateTimer);
     connect(ui->btClearMsg, &QPushButton::clicked, this, &TStateForm::btClearMsgClick);
     connect(ui->btClose, &QPushButton::clicked, this, &TStateForm::btCloseClick);
+
+    // Below the Part's controls: the stale warning, the history plot, its figures and its export.
+    clock_ = [] { return QDateTime::currentMSecsSinceEpoch(); };
+    const int top = height();
+    lbNoReply_ = new QLabel(this);
+    lbNoReply_->setObjectName(QStringLiteral("lbNoReply"));
+    lbNoReply_->setGeometry(8, top, width() - 16, 18);
+    QPalette red = lbNoReply_->palette();
+    red.setColor(QPalette::WindowText, Qt::red);
+    lbNoReply_->setPalette(red);
+    plot_ = new SignalPlot(history_, this);
+    plot_->setObjectName(QStringLiteral("SignalPlot"));
+    plot_->setGeometry(8, top + 20, width() - 16, 90);
+    lbSignalSummary_ = new QLabel(this);
+    lbSignalSummary_->setObjectName(QStringLiteral("lbSignalSummary"));
+    lbSignalSummary_->setGeometry(8, top + 114, width() - 110, 22);
+    auto* btSave = new QPushButton(QStringLiteral("Mentés..."), this);
+    btSave->setObjectName(QStringLiteral("btSaveHistory"));
+    btSave->setGeometry(width() - 98, top + 113, 90, 24);
+    connect(btSave, &QPushButton::clicked, this, &TStateForm::btSaveHistoryClick);
+    resize(width(), top + 142);
     adjustSize();
     setFixedSize(size());
 }
@@ -47,6 +78,62 @@ void TStateForm::ShowStatus() {
     setState(ui->lbGSMLine, view.call);
     ui->pbTerero->setValue(view.signalBar);
     ui->lbGSMpowVal->setText(view.signalText);
+
+    // A reply: the values are live again, and the history gets its sample.
+    lastReplyMs_ = clock_();
+    setStale(false);
+    history_.add(lastReplyMs_, status_);
+    if (isVisible())
+        refreshHistory();
+}
+
+void TStateForm::setClock(std::function<qint64()> clock) {
+    clock_ = std::move(clock);
+}
+
+void TStateForm::setStale(bool stale) {
+    if (stale == stale_)
+        return;
+    stale_ = stale;
+    lbNoReply_->setText(stale ? kNoReply : QString());
+    // Greyed values say they are old without hiding them.
+    for (QLabel* l : {ui->lbIN1, ui->lbIN2, ui->lbIN3, ui->lbIN4, ui->lbLineVoltage, ui->lbGSMLine, ui->lbGSMpowVal})
+        l->setEnabled(!stale);
+    ui->pbTerero->setEnabled(!stale);
+}
+
+void TStateForm::refreshHistory() {
+    const qint64 now = clock_();
+    const SignalHistory::Summary sum = history_.summary(now);
+    lbSignalSummary_->setText(sum.count == 0 ? QString()
+                                             : QStringLiteral("Térerő (10 perc): min %1, átlag %2, max %3")
+                                                   .arg(sum.minimum)
+                                                   .arg(sum.mean, 0, 'f', 1)
+                                                   .arg(sum.maximum));
+    plot_->setNow(now);
+    plot_->update();
+}
+
+void TStateForm::linkClosed() {
+    pollingSinceMs_ = -1;
+    setStale(false);
+}
+
+void TStateForm::btSaveHistoryClick() {
+    const QString name = Dialogs::saveFileName(this, {QStringLiteral("CSV fájl (*.csv)|*.csv|PNG kép (*.png)|*.png"),
+                                                      QStringLiteral("terero.csv"), QStringLiteral("csv")});
+    if (name.isEmpty())
+        return;
+    bool ok = false;
+    if (name.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive)) {
+        ok = plot_->grab().save(name, "PNG");
+    } else {
+        QFile file(name);
+        ok = file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(history_.toCsv(clock_())) >= 0 &&
+             file.flush();
+    }
+    if (!ok)
+        Dialogs::error(this, QStringLiteral("A fájl nem menthető: %1").arg(name));
 }
 
 void TStateForm::showEvent(QShowEvent* event) {
@@ -60,7 +147,19 @@ void TStateForm::hideEvent(QHideEvent* event) {
 }
 
 void TStateForm::TimerStateTimer() {
+    // A closed or lost link is not polled: nothing to send, and no error to repeat every half second.
+    if (!link_.linkConnected()) {
+        pollingSinceMs_ = -1;
+        setStale(false);
+        return;
+    }
+    const qint64 now = clock_();
+    if (pollingSinceMs_ < 0)
+        pollingSinceMs_ = now;
     link_.SendLine(QByteArrayLiteral("??"));
+    const qint64 since = std::max(pollingSinceMs_, lastReplyMs_);
+    setStale(now - since >= kStaleAfterMs);
+    refreshHistory();
 }
 
 void TStateForm::btClearMsgClick() {

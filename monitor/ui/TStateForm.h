@@ -2,13 +2,19 @@
 // polled with "??" twice a second while the window is shown.
 #pragma once
 
+#include "monitor/SignalHistory.h"
 #include "monitor/StatusView.h"
 
 #include <QDialog>
+#include <functional>
 #include <memory>
 
 class QLabel;
 class QTimer;
+
+namespace vantrel {
+class SignalPlot;
+}
 
 namespace Ui {
 class TStateForm;
@@ -33,6 +39,13 @@ public:
     MemoBox* MemoState() const;
     QTimer* TimerState() const { return timerState_; }
 
+    // The link was closed or lost: the stale warning goes, polling waits for the next connect.
+    void linkClosed();
+    bool isStale() const { return stale_; }
+    const SignalHistory& history() const { return history_; }
+    // The clock of the stale check and the history (ms since the epoch); tests and benches drive it.
+    void setClock(std::function<qint64()> clock);
+
 protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
@@ -42,11 +55,22 @@ private:
     void btClearMsgClick();
     void btCloseClick();
     static void setState(QLabel* label, const StateText& state);
+    void setStale(bool stale);
+    void refreshHistory();
+    void btSaveHistoryClick();
 
     std::unique_ptr<Ui::TStateForm> ui;
     ModuleLink& link_;
     StatusRecord status_;
     QTimer* timerState_;
+    SignalHistory history_;
+    std::function<qint64()> clock_;
+    qint64 lastReplyMs_ = -1;
+    qint64 pollingSinceMs_ = -1;
+    bool stale_ = false;
+    QLabel* lbNoReply_ = nullptr;
+    QLabel* lbSignalSummary_ = nullptr;
+    SignalPlot* plot_ = nullptr;
 };
 
 } // namespace vantrel

@@ -7,7 +7,7 @@
 #include "params/FieldCodecs.h"
 #include "params/ui/Cp1250Validator.h"
 #include "params/ui/DigitRow.h"
-#include "serial/ipaddress/TIPAddressControl.h"
+#include "params/ui/ipaddress/TIPAddressControl.h"
 #include "ui_TSettingsForm.h"
 
 #include <QApplication>
@@ -115,10 +115,12 @@ TSettingsForm::TSettingsForm(ImageBytes& image, QWidget* parent)
             continue;
         auto* edit = static_cast<QLineEdit*>(controls_[i]);
         edit->setValidator(codePage);
+        codePage->guardPaste(edit);
         edit->setMinimumWidth(charWidth * 42);
     }
     for (QLineEdit* edit : {ui_->edAPN, ui_->edUserName, ui_->edPWD}) {
         edit->setValidator(codePage);
+        codePage->guardPaste(edit);
         edit->installEventFilter(this);
     }
     ui_->edAPN->setMinimumWidth(charWidth * 42);

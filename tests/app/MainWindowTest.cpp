@@ -146,10 +146,13 @@ TEST(MainWindow, ClosingTheMainWindowEndsTheProgram) {
     qApp->setQuitOnLastWindowClosed(false);
     bool timedOut = false;
     QTimer::singleShot(0, p.main, [&] { p.main->close(); });
-    QTimer::singleShot(3000, qApp, [&] {
+    QTimer guard; // on the stack: it must not outlive this test and fire into the next one
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [&] {
         timedOut = true;
         QCoreApplication::exit(1);
     });
+    guard.start(3000);
     EXPECT_EQ(QCoreApplication::exec(), 0);
     EXPECT_FALSE(timedOut);
     EXPECT_FALSE(p.main->isVisible());

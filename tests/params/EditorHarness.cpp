@@ -2,7 +2,7 @@
 #include "tests/params/EditorHarness.h"
 
 #include "params/ui/DigitRow.h"
-#include "serial/ipaddress/TIPAddressControl.h"
+#include "params/ui/ipaddress/TIPAddressControl.h"
 
 #include <QAbstractSpinBox>
 #include <QApplication>

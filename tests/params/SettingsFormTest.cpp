@@ -2,7 +2,7 @@
 // stores, cancelling, enabling rules, and the tabs that the product variant takes away.
 #include "params/ui/DigitRow.h"
 #include "params/ui/TSettingsForm.h"
-#include "serial/ipaddress/TIPAddressControl.h"
+#include "params/ui/ipaddress/TIPAddressControl.h"
 #include "tests/params/EditorHarness.h"
 #include "tests/params/RandomImage.h"
 

@@ -9,9 +9,15 @@
 #include "transfer/Backups.h"
 #include "transfer/ParameterFile.h"
 #include "transfer/TransferSettings.h"
+#include "transfer/ui/TFormDifferences.h"
 #include "transfer/ui/TFormDownload.h"
+#include "params/ImageLayout.h"
+#include "monitor/EventLog.h"
 
 #include <QCheckBox>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QTableWidget>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QRegularExpression>
@@ -173,6 +179,11 @@ TEST_F(TransferWindow, WriteSavesABackupFirstAndReadsThePagesBack) {
     EXPECT_TRUE(QFileInfo(saved.first()).fileName().contains(QRegularExpression(
         QStringLiteral("^\\d{4}-\\d\\d-\\d\\d_\\d\\d-\\d\\d-\\d\\d\\.VT3$"))));
     EXPECT_EQ(openParameterFile(saved.first()), imageOf(old, 0x00));
+    // The event log names the outcome and the backup.
+    const QList<EventLog::Entry> logged = EventLog::read(5);
+    ASSERT_FALSE(logged.isEmpty());
+    EXPECT_TRUE(logged.first().text.startsWith(QStringLiteral("Áttöltés kész és ellenőrizve")));
+    EXPECT_TRUE(logged.first().text.contains(saved.first())) << logged.first().text.toStdString();
     DialogScript script;
     script.setNextFileName(saved.first());
     click("btBackups");
@@ -257,7 +268,7 @@ TEST_F(TransferWindow, CompareOutcomes) {
         EXPECT_EQ(rgb, value >= 1 && value <= 3 ? kGreen : value >= 4 ? kRed : rgb) << value;
     EXPECT_EQ(bar(), 15);
     EXPECT_EQ(form->barColour(), kRed);
-    EXPECT_EQ(outcome(), QStringLiteral("Összehasonlítás kész: 2 eltérő lap."));
+    EXPECT_EQ(outcome(), QStringLiteral("Összehasonlítás kész: 2 eltérő mező."));
     EXPECT_EQ(image(), freshImage());
     EXPECT_EQ(module.page(3)[17], form->transfer().moduleCopy()[3 * PageSize + 17]);
 
@@ -442,4 +453,86 @@ TEST_F(TransferWindow, EditOpensTheEditorOnTheImageAndCancelKeepsIt) {
     click("btEdit");
     EXPECT_TRUE(seen);
     EXPECT_EQ(image(), before);
+}
+
+TEST_F(TransferWindow, DifferencesAreListedFieldByField) {
+    DialogScript script;
+    image() = imageOf(patterned(12), 0x00);
+    click("btWrite");
+    // The module changes its third SMS and its fourth event code behind our back.
+    const std::size_t sms3 = layoutField("SMS3").offset;
+    const std::size_t event4 = layoutField("Event4").offset;
+    sim::MemoryBytes memory = module.memory();
+    memory[sms3 + 1] = 'X';
+    memory[event4] = 0x12;
+    memory[event4 + 1] = 0xA4;
+    module.setMemory(memory);
+
+    click("btCompare");
+    EXPECT_EQ(outcome(), QStringLiteral("Összehasonlítás kész: 2 eltérő mező."));
+    TFormDifferences& window = form->differences();
+    ASSERT_TRUE(window.isVisible());
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Eltérések"));
+    auto* grid = test::child<QTableWidget>(&window, "gridDifferences");
+    ASSERT_EQ(grid->rowCount(), 2);
+    EXPECT_EQ(grid->item(0, 0)->text(), QStringLiteral("SMS szövegek / 4. eseménykód"));
+    EXPECT_EQ(grid->item(0, 1)->text(), QStringLiteral("12*4"));
+    EXPECT_EQ(grid->item(1, 0)->text(), QStringLiteral("SMS szövegek / 3. SMS"));
+    EXPECT_NE(grid->item(1, 1)->text(), grid->item(1, 2)->text());
+
+    test::click(&window, "btCopy");
+    EXPECT_TRUE(QGuiApplication::clipboard()->text().contains(QStringLiteral("12*4")));
+    script.setNextFileName(program.cwd.file("diff.csv"));
+    test::click(&window, "btSaveCsv");
+    QFile csv(program.cwd.file("diff.csv"));
+    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+    EXPECT_EQ(csv.readAll().count('\n'), 3); // the heading and two rows
+
+    // The same against a file, without the module: the image against what the file holds.
+    saveParameterFile(program.cwd.file("site.VT3"), image());
+    image()[layoutField("CallMax").offset] ^= 0x01;
+    script.setNextFileName(program.cwd.file("site.VT3"));
+    click("btCompareFile");
+    EXPECT_EQ(outcome(), QStringLiteral("Összehasonlítás kész: 1 eltérő mező."));
+    EXPECT_EQ(window.rows().size(), 1u);
+    EXPECT_EQ(window.rows().front().name, QStringLiteral("CallMax"));
+}
+
+TEST_F(TransferWindow, SheetsExportImportAndPrint) {
+    DialogScript script;
+    image() = imageOf(patterned(77), 0x3C);
+    const ImageBytes original = image();
+
+    script.setNextFileName(program.cwd.file("site.json"));
+    click("btExport");
+    EXPECT_EQ(outcome(), QStringLiteral("Exportálva: site.json"));
+    image() = freshImage();
+    script.setNextFileName(program.cwd.file("site.json"));
+    click("btImport");
+    EXPECT_EQ(image(), original); // every byte, the receiver's block included
+    EXPECT_EQ(outcome(), QStringLiteral("Importálva: site.json"));
+
+    // A refused file names the field and the rule, and changes nothing.
+    QFile bad(program.cwd.file("bad.json"));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write(R"({"format":"vantrel5-parameters","version":1,"fields":{"CallMax":1000}})");
+    bad.close();
+    script.setNextFileName(bad.fileName());
+    click("btImport");
+    const QStringList errors = script.messages(DialogScript::Kind::Error);
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_TRUE(errors.first().startsWith(QStringLiteral("CallMax"))) << errors.first().toStdString();
+    EXPECT_EQ(image(), original);
+
+    // Printing to a PDF file: the sheet fits on a few A4 pages.
+    script.setNextPrintFile(program.cwd.file("sheet.pdf"));
+    click("btPrint");
+    QFile pdf(program.cwd.file("sheet.pdf"));
+    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(pdf.read(5) == "%PDF-");
+    const QRegularExpressionMatch pages =
+        QRegularExpression(QStringLiteral("^Nyomtatás kész: (\\d+) oldal\\.$")).match(outcome());
+    ASSERT_TRUE(pages.hasMatch()) << outcome().toStdString();
+    EXPECT_GE(pages.captured(1).toInt(), 1);
+    EXPECT_LE(pages.captured(1).toInt(), 4);
 }

@@ -2,15 +2,24 @@
 
 #include "common/Errors.h"
 #include "common/ui/Dialogs.h"
+#include "monitor/EventLog.h"
 #include "params/ui/TSettingsForm.h"
 #include "protocol/ModuleLink.h"
 #include "transfer/Backups.h"
+#include "report/ImageDiff.h"
+#include "report/ParameterJson.h"
+#include "report/ParameterSheet.h"
+#include "report/ui/SheetPrinter.h"
+#include "common/FileIO.h"
 #include "transfer/ParameterFile.h"
 #include "transfer/TransferSettings.h"
+#include "transfer/ui/TFormDifferences.h"
 #include "ui_TFormDownload.h"
 
 #include <QCheckBox>
 #include <QDir>
+#include <QFileInfo>
+#include <QPrinter>
 #include <QPushButton>
 #include <QTimer>
 
@@ -24,10 +33,17 @@ FileDialogSpec parameterFileSpec() {
     return {QStringLiteral("Vantrel 3 GPRS Data|*.VT3"), QStringLiteral("*.VT3"), QStringLiteral("VT3")};
 }
 
+// A JSON file of a parameter set is a few kilobytes; anything far larger is not one.
+constexpr qsizetype kJsonLimit = 4 * 1024 * 1024;
+
+const QString kModuleHeading = QStringLiteral("Modul");
+const QString kReferenceHeading = QStringLiteral("Utoljára átvitt adatok");
+
 } // namespace
 
 TFormDownload::TFormDownload(ModuleLink& link, QWidget* parent)
-    : QDialog(parent), ui(std::make_unique<Ui::TFormDownload>()), link_(link) {
+    : QDialog(parent), ui(std::make_unique<Ui::TFormDownload>()), link_(link),
+      differences_(new TFormDifferences(this)) {
     ui->setupUi(this);
     setObjectName(QStringLiteral("FormDownload"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowCloseButtonHint);
@@ -48,6 +64,10 @@ TFormDownload::TFormDownload(ModuleLink& link, QWidget* parent)
     connect(ui->btStop, &QPushButton::clicked, this, &TFormDownload::btStopClick);
     connect(ui->btClose, &QPushButton::clicked, this, &TFormDownload::btCloseClick);
     connect(ui->btBackups, &QPushButton::clicked, this, &TFormDownload::btBackupsClick);
+    connect(ui->btCompareFile, &QPushButton::clicked, this, &TFormDownload::btCompareFileClick);
+    connect(ui->btPrint, &QPushButton::clicked, this, &TFormDownload::btPrintClick);
+    connect(ui->btExport, &QPushButton::clicked, this, &TFormDownload::btExportClick);
+    connect(ui->btImport, &QPushButton::clicked, this, &TFormDownload::btImportClick);
 
     const WriteOptions options = loadWriteOptions();
     ui->cbBackup->setChecked(options.backup);
@@ -81,6 +101,10 @@ QString TFormDownload::outcomeLine() const {
     return ui->lbOutcome->text();
 }
 
+void TFormDownload::logOutcome(const QString& text) {
+    EventLog::append(text);
+}
+
 void TFormDownload::showOutcomeLine(const QString& text, bool failure) {
     ui->lbOutcome->setText(text);
     ui->lbOutcome->setStyleSheet(failure ? QStringLiteral("color: rgb(192, 0, 0); font-weight: bold;") : QString());
@@ -89,14 +113,16 @@ void TFormDownload::showOutcomeLine(const QString& text, bool failure) {
 void TFormDownload::LockButtons() {
     for (QPushButton* b : {ui->btOpen, ui->btSave, ui->btRead, ui->btWrite, ui->btCompare, ui->btEdit, ui->btClose})
         b->setEnabled(false);
-    for (QWidget* w : std::initializer_list<QWidget*>{ui->btBackups, ui->cbBackup, ui->cbVerify})
+    for (QWidget* w : std::initializer_list<QWidget*>{ui->btBackups, ui->cbBackup, ui->cbVerify, ui->btCompareFile,
+                                                      ui->btPrint, ui->btExport, ui->btImport})
         w->setEnabled(false);
 }
 
 void TFormDownload::UnlockButtons() {
     for (QPushButton* b : {ui->btOpen, ui->btSave, ui->btRead, ui->btWrite, ui->btCompare, ui->btEdit, ui->btClose})
         b->setEnabled(true);
-    for (QWidget* w : std::initializer_list<QWidget*>{ui->btBackups, ui->cbBackup, ui->cbVerify})
+    for (QWidget* w : std::initializer_list<QWidget*>{ui->btBackups, ui->cbBackup, ui->cbVerify, ui->btCompareFile,
+                                                      ui->btPrint, ui->btExport, ui->btImport})
         w->setEnabled(true);
 }
 
@@ -129,6 +155,14 @@ void TFormDownload::runTransfer(const std::function<TransferOutcome()>& operatio
     }
     UnlockButtons();
     showOutcomeLine(outcomeText(*lastOutcome_), !lastOutcome_->succeeded());
+    QString logged = outcomeText(*lastOutcome_);
+    if (!currentFile_.isEmpty() && lastOutcome_->operation == TransferOperation::Write)
+        logged += QStringLiteral(" Fájl: %1.").arg(currentFile_);
+    if (!lastOutcome_->backupFile.isEmpty())
+        logged += QStringLiteral(" Mentés: %1").arg(lastOutcome_->backupFile);
+    logOutcome(logged);
+    if (lastOutcome_->kind == OutcomeKind::Differences)
+        differences_->showDifferences(transfer_->moduleDifferences(), kModuleHeading, kReferenceHeading);
     // What waited for the transfer to end (leaving, disconnecting) runs now, from the event loop, so that
     // it does not run inside the handler that started the transfer.
     for (auto& action : std::exchange(afterTransfer_, {}))
@@ -164,6 +198,8 @@ void TFormDownload::openFile(const QString& fileName) {
     setBarPosition(kBarMaximum);
     SetBarColour(colour::Green);
     showOutcomeLine(fileOpenedText(fileName), false);
+    currentFile_ = fileName;
+    logOutcome(QStringLiteral("Fájl betöltve: %1").arg(fileName));
 }
 
 void TFormDownload::openFromFile(const QString& fileName) {
@@ -199,6 +235,69 @@ void TFormDownload::btSaveClick() {
         return;
     saveParameterFile(fileName, ParameterImage);
     showOutcomeLine(fileSavedText(fileName), false);
+    currentFile_ = fileName;
+    logOutcome(QStringLiteral("Fájl mentve: %1").arg(fileName));
+}
+
+void TFormDownload::btCompareFileClick() {
+    const QString fileName = Dialogs::openFileName(this, parameterFileSpec());
+    if (fileName.isEmpty())
+        return;
+    const ImageBytes other = openParameterFile(fileName);
+    std::vector<DiffRow> rows = diffImages(ParameterImage, other);
+    if (rows.empty()) {
+        showOutcomeLine(QStringLiteral("Összehasonlítás kész: a fájl egyezik."), false);
+        return;
+    }
+    showOutcomeLine(QStringLiteral("Összehasonlítás kész: %1 eltérő mező.").arg(rows.size()), true);
+    differences_->showDifferences(std::move(rows), QStringLiteral("Paraméterek"), QFileInfo(fileName).fileName());
+}
+
+void TFormDownload::btPrintClick() {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setDocName(QStringLiteral("Vantrel 5 paraméterlap"));
+    if (!Dialogs::print(this, printer))
+        return;
+    const int pages = printSheet(printer, parameterSheet(ParameterImage),
+                                 {QStringLiteral("Vantrel 5 paraméterlap"), currentFile_, QDateTime::currentDateTime()});
+    showOutcomeLine(QStringLiteral("Nyomtatás kész: %1 oldal.").arg(pages), false);
+}
+
+void TFormDownload::btExportClick() {
+    const QString fileName = Dialogs::saveFileName(
+        this, {QStringLiteral("JSON|*.json|CSV|*.csv"), QStringLiteral("*.json"), QStringLiteral("json")});
+    if (fileName.isEmpty())
+        return;
+    const bool csv = QFileInfo(fileName).suffix().compare(QStringLiteral("csv"), Qt::CaseInsensitive) == 0;
+    const QByteArray content = csv ? exportCsv(ParameterImage).toUtf8() : exportJson(ParameterImage);
+    if (const std::optional<FileError> failed = writeFileAtomically(fileName, content))
+        throw EInOutError::fromErrno(failed->err, fileName);
+    showOutcomeLine(QStringLiteral("Exportálva: %1").arg(QFileInfo(fileName).fileName()), false);
+    logOutcome(QStringLiteral("Exportálva: %1").arg(fileName));
+}
+
+void TFormDownload::btImportClick() {
+    const QString fileName =
+        Dialogs::openFileName(this, {QStringLiteral("JSON|*.json"), QStringLiteral("*.json"), QStringLiteral("json")});
+    if (fileName.isEmpty())
+        return;
+    const FileContent content = readFileStart(fileName, kJsonLimit + 1);
+    if (content.error)
+        throw EInOutError::fromErrno(content.error->err, fileName);
+    if (content.bytes.size() > kJsonLimit) {
+        Dialogs::error(this, QStringLiteral("A fájl túl nagy ahhoz, hogy paraméterlap legyen"));
+        return;
+    }
+    // Applied to a copy: a refused file leaves the parameter set as it was.
+    ImageBytes imported = ParameterImage;
+    if (const std::optional<ParameterError> refused = importJson(content.bytes, imported)) {
+        Dialogs::error(this, refused->message(MessageLanguage::Hungarian));
+        return;
+    }
+    ParameterImage = imported;
+    showOutcomeLine(QStringLiteral("Importálva: %1").arg(QFileInfo(fileName).fileName()), false);
+    logOutcome(QStringLiteral("Importálva: %1").arg(fileName));
 }
 
 void TFormDownload::btCloseClick() {

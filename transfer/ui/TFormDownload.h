@@ -19,6 +19,7 @@ class TFormDownload;
 namespace vantrel {
 
 class ModuleLink;
+class TFormDifferences;
 class TSettingsForm;
 
 class TFormDownload : public QDialog {
@@ -47,6 +48,8 @@ public:
     void stopTransferThen(std::function<void()> then);
     // The outcome of the last transfer, and the line that states it.
     const std::optional<TransferOutcome>& lastOutcome() const { return lastOutcome_; }
+    // The "Eltérések" window that compares fill.
+    TFormDifferences& differences() { return *differences_; }
     QString outcomeLine() const;
     // Opens a parameter file into the image as "Beolvasás fájlból" does; a failure is shown in the error
     // box and leaves the image as it was.
@@ -62,8 +65,14 @@ private:
     void btStopClick();
     void btCloseClick();
     void btBackupsClick();
+    void btCompareFileClick();
+    void btPrintClick();
+    void btExportClick();
+    void btImportClick();
     void setBarPosition(int position);
     void showOutcomeLine(const QString& text, bool failure);
+    // Transfer outcomes and files opened or saved go to the event log as well.
+    static void logOutcome(const QString& text);
     void writeOptionsChanged();
     // Connection check, button lock, the transfer, unlock, the outcome line.
     void runTransfer(const std::function<TransferOutcome()>& operation);
@@ -75,6 +84,8 @@ private:
     TSettingsForm* editor_ = nullptr;
     Rgb barColour_ = colour::Green;
     std::optional<TransferOutcome> lastOutcome_;
+    QString currentFile_; // the parameter file last opened or saved, for the printed sheet
+    TFormDifferences* differences_;
     std::vector<std::function<void()>> afterTransfer_;
 };
 

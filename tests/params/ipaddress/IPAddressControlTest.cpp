@@ -1,10 +1,10 @@
 // The IP address entry control: stored values, limits, the address text, and typing into the platform
 // field offscreen.
-#include "serial/ipaddress/TIPAddressControl.h"
+#include "params/ui/ipaddress/TIPAddressControl.h"
 
 #include "common/Errors.h"
 #include "common/ui/Dialogs.h"
-#include "serial/ipaddress/IPAddressEdit.h"
+#include "params/ui/ipaddress/IPAddressEdit.h"
 
 #include <QApplication>
 #include <QLineEdit>

@@ -1,5 +1,5 @@
 // Four octet fields in one frame: typing, navigation, limits and the blank state.
-#include "serial/ipaddress/IPAddressEdit.h"
+#include "params/ui/ipaddress/IPAddressEdit.h"
 
 #include <QApplication>
 #include <QEvent>

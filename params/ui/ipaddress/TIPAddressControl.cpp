@@ -1,8 +1,8 @@
 // The IP address entry control: stored values, limits and the address text over the platform field.
-#include "serial/ipaddress/TIPAddressControl.h"
+#include "params/ui/ipaddress/TIPAddressControl.h"
 
 #include "common/Errors.h"
-#include "serial/ipaddress/IPAddressEdit.h"
+#include "params/ui/ipaddress/IPAddressEdit.h"
 
 #include <QEvent>
 #include <QHBoxLayout>

@@ -1,0 +1,40 @@
+// What the tool prints: results on standard output, progress and errors on standard error. Progress shows
+// only on a terminal (or with --progress) and -q silences everything but errors.
+#pragma once
+
+#include <QString>
+
+namespace vantrel::cli {
+
+void setQuiet(bool quiet);
+bool quiet();
+
+// Text on standard output (UTF-8), unless quiet; printResult also when quiet, for what the command was
+// asked to produce (an export, a JSON answer).
+void printOut(const QString& text);
+void printResult(const QString& text);
+// One line on standard error, always: the program name, the text.
+void printError(const QString& text);
+
+// Progress ("Read: 7/15 pages...") on standard error: on a terminal one line rewritten in place, on a pipe (with
+// --progress) one line a page; nothing when quiet or disabled.
+class Progress {
+public:
+    explicit Progress(bool forced);
+    ~Progress(); // ends a line rewritten in place
+    Progress(const Progress&) = delete;
+    Progress& operator=(const Progress&) = delete;
+
+    // The engine's progress line ("Read: 7/15 pages...").
+    void show(const QString& line);
+    // Ends a line rewritten in place, so that what follows starts on its own line.
+    void finish();
+    bool enabled() const { return enabled_; }
+
+private:
+    bool enabled_;
+    bool terminal_;
+    bool open_ = false;
+};
+
+} // namespace vantrel::cli

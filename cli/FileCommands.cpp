@@ -1,0 +1,73 @@
+// `diff`, `export`, `import` and `set`: parameter files without a module, through the report library's
+// differences, JSON/CSV exchange and NAME=VALUE assignments.
+#include "cli/CliText.h"
+#include "cli/Commands.h"
+#include "cli/Console.h"
+#include "cli/Differences.h"
+#include "cli/Files.h"
+#include "cli/Journal.h"
+#include "params/ImageLayout.h"
+#include "report/ParameterJson.h"
+
+namespace vantrel::cli {
+
+namespace {
+
+MessageLanguage messageLanguage() {
+    return language() == Language::Hungarian ? MessageLanguage::Hungarian : MessageLanguage::English;
+}
+
+QString fieldNames() {
+    QStringList names;
+    for (const FieldSpec& field : ImageLayout)
+        names << QString::fromLatin1(field.name.data(), qsizetype(field.name.size()));
+    return names.join(QStringLiteral(", "));
+}
+
+// A refused import or assignment: the field and the rule, and for an unknown name every valid one.
+[[noreturn]] void refused(const ParameterError& error) {
+    QString text = error.message(messageLanguage());
+    if (!error.field.isEmpty() && !findField(error.field.toStdString()) && !error.field.contains('.') &&
+        !error.field.contains('['))
+        text += say(" Érvényes nevek: ", " Valid names: ") + fieldNames();
+    throw CliError(UsageError, text);
+}
+
+} // namespace
+
+int runDiff(const Invocation& inv) {
+    const ImageBytes a = loadParameterFile(inv.operands[0]);
+    const ImageBytes b = loadParameterFile(inv.operands[1]);
+    return reportDifferences(a, b, 0, ImageSize, inv.json);
+}
+
+int runExport(const Invocation& inv) {
+    const ImageBytes image = loadParameterFile(inv.operands[0]);
+    printResult(inv.format == QLatin1String("csv") ? exportCsv(image) : QString::fromUtf8(exportJson(image)));
+    return Done;
+}
+
+int runImport(const Invocation& inv) {
+    const QByteArray json = loadTextFile(inv.operands[0]);
+    ImageBytes image = inv.base.isEmpty() ? freshImage() : loadParameterFile(inv.base);
+    if (const auto error = importJson(json, image))
+        refused(*error);
+    storeParameterFile(inv.output, image);
+    logEvent(inv.output, QStringLiteral("Fájl mentve (import: %1)").arg(inv.operands[0]));
+    return Done;
+}
+
+int runSet(const Invocation& inv) {
+    const QString file = inv.operands[0];
+    ImageBytes image = loadParameterFile(file);
+    // Every assignment is checked before anything is written: a refused one leaves every file as it was.
+    for (qsizetype i = 1; i < inv.operands.size(); ++i)
+        if (const auto error = applyAssignment(inv.operands[i], image))
+            refused(*error);
+    const QString output = inv.output.isEmpty() ? file : inv.output;
+    storeParameterFile(output, image);
+    logEvent(output, QStringLiteral("Fájl mentve (set: %1)").arg(inv.operands.mid(1).join(QLatin1Char(' '))));
+    return Done;
+}
+
+} // namespace vantrel::cli

@@ -1,0 +1,43 @@
+// The event log: one timestamped UTF-8 line per event in $XDG_STATE_HOME/vantrel/events.log (default
+// ~/.local/state/vantrel/events.log), rotated at 1 MB with 5 files kept. Qt Core only, so the windows and
+// the command-line tool share it. Writing never throws: a failure is reported once through the warning
+// handler, and the tool goes on.
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+namespace vantrel {
+
+class EventLog {
+public:
+    struct Entry {
+        QDateTime time; // local time of the event (invalid when the line had no readable stamp)
+        QString text;
+        int file = 0; // 0: the current log; 1..4: the rotated ones, older as the number grows
+    };
+
+    static constexpr qint64 kRotateSize = 1024 * 1024;
+    static constexpr int kFilesKept = 5;
+
+    // The log file: $XDG_STATE_HOME/vantrel/events.log, or ~/.local/state/vantrel/events.log.
+    static QString path();
+
+    // Appends "yyyy-MM-dd HH:mm:ss.zzz <text>" (line breaks in text become blanks) with one write on an
+    // O_APPEND descriptor, so two processes appending at once do not mix their lines. False on failure.
+    static bool append(const QString& text);
+
+    // Called with a Hungarian text the first time a write fails (again only after a write succeeded).
+    using WarningHandler = std::function<void(const QString& warning)>;
+    static void setWarningHandler(WarningHandler handler);
+
+    // Entries of the current and the rotated files, newest first; at most maxEntries (0: all).
+    static QList<Entry> read(int maxEntries = 0);
+
+    // When the current process started, to tell the entries of this run from the older ones.
+    static QDateTime runStart();
+};
+
+} // namespace vantrel

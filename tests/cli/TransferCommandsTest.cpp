@@ -1,0 +1,106 @@
+// read, write and compare against the simulator program: the files they leave (or do not leave), the
+// backup, the differences as JSON, and the failures with their statuses, Ctrl+C in a write included.
+#include "tests/cli/CliHarness.h"
+#include "tests/support/Wait.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <csignal>
+#include <gtest/gtest.h>
+
+using namespace vantrel::test;
+
+TEST(CliTransfer, ReadWriteCompareRoundTrip) {
+    Scratch files;
+    const QByteArray module = patternImage(1);
+    SimulatorProcess sim(7, {"--no-pacing", "--memory", files.write("module.VT3", module)});
+
+    // read: the module's 960 bytes, the rest zero, nothing on standard output with -q.
+    const CliRun read = runCli({"read", "--port", "COM7", "-q", files.path("read.VT3")});
+    ASSERT_EQ(read.status, 0) << read.err.toStdString();
+    EXPECT_TRUE(read.out.isEmpty());
+    EXPECT_TRUE(read.err.isEmpty()) << "no progress on a pipe: " << read.err.toStdString();
+    const QByteArray got = files.read("read.VT3");
+    ASSERT_EQ(got.size(), 1088);
+    EXPECT_EQ(got.left(960), module.left(960));
+    EXPECT_EQ(got.mid(960), QByteArray(128, '\0'));
+
+    // compare equal, then write another image (backup first) and compare the first again: field rows.
+    EXPECT_EQ(runCli({"compare", "--port", "COM7", files.path("read.VT3")}).status, 0);
+    QByteArray changed = got;
+    changed[282] = char(10); // CallMax
+    const CliRun write = runCli({"write", "--port", "COM7", "--progress", files.write("changed.VT3", changed)});
+    ASSERT_EQ(write.status, 0) << write.err.toStdString();
+    EXPECT_TRUE(write.out.contains("verified")) << write.out.toStdString();
+    EXPECT_TRUE(write.err.contains("15/15")) << "--progress on a pipe: " << write.err.toStdString();
+    // The windows' event log has the command-line operations too.
+    QFile log(qEnvironmentVariable("XDG_STATE_HOME") + "/vantrel/events.log");
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    const QString entries = QString::fromUtf8(log.readAll());
+    EXPECT_TRUE(entries.contains("vantrel5-cli COM7: Beolvasás kész")) << entries.toStdString();
+    EXPECT_TRUE(entries.contains("vantrel5-cli COM7: Áttöltés kész és ellenőrizve")) << entries.toStdString();
+    const QStringList backups =
+        QDir(qEnvironmentVariable("XDG_DATA_HOME") + "/vantrel/backups").entryList({"*.VT3"}, QDir::Files);
+    ASSERT_FALSE(backups.isEmpty());
+
+    const CliRun compare = runCli({"compare", "--port", "COM7", "--json", files.path("read.VT3")});
+    EXPECT_EQ(compare.status, 1) << compare.err.toStdString();
+    const QJsonObject result = QJsonDocument::fromJson(compare.out).object();
+    EXPECT_FALSE(result["equal"].toBool());
+    const QJsonArray differences = result["differences"].toArray();
+    ASSERT_EQ(differences.size(), 1) << compare.out.toStdString();
+    EXPECT_EQ(differences[0]["field"].toString(), "CallMax");
+    EXPECT_EQ(differences[0]["offset"].toInt(), 282);
+    EXPECT_EQ(differences[0]["left"].toInt(), 10); // the module
+}
+
+TEST(CliTransfer, FailedReadsLeaveNoFileAndSayWhy) {
+    Scratch files;
+    {
+        SimulatorProcess sim(7, {"--no-pacing", "--wrong-page=5"});
+        const CliRun wrong = runCli({"read", "--port", "COM7", files.path("none.VT3")});
+        EXPECT_EQ(wrong.status, 3);
+        EXPECT_TRUE(wrong.err.contains("wrong page address (page 6/15)")) << wrong.err.toStdString();
+        EXPECT_FALSE(QFile::exists(files.path("none.VT3")));
+    }
+    {
+        SimulatorProcess sim(7, {"--no-pacing", "--hangup-after", "3"});
+        const CliRun lost = runCli({"read", "--port", "COM7", files.path("none.VT3")});
+        EXPECT_EQ(lost.status, 4);
+        EXPECT_TRUE(lost.err.contains("link was lost")) << lost.err.toStdString();
+        EXPECT_FALSE(QFile::exists(files.path("none.VT3")));
+    }
+    // A file the user may not write is refused before the module is touched, and stays as it was.
+    const QString kept = files.write("kept.VT3", patternImage(2));
+    QFile::setPermissions(kept, QFileDevice::ReadOwner);
+    const CliRun denied = runCli({"read", "--port", "COM7", kept});
+    EXPECT_EQ(denied.status, 5) << denied.err.toStdString();
+    EXPECT_EQ(files.read("kept.VT3"), patternImage(2));
+    EXPECT_EQ(runCli({"read", "--port", "COM7", QDir::tempPath()}).status, 5);
+}
+
+TEST(CliTransfer, InterruptedWriteStopsAndSaysTheModuleIsPartlyWritten) {
+    Scratch files;
+    // Paced at 19200 baud, so the write is still on the wire when Ctrl+C comes.
+    SimulatorProcess sim(7, {});
+    QProcess write;
+    startCli(write, {"write", "--port", "COM7", "--no-backup", "--progress", files.write("w.VT3", patternImage(3))});
+    QByteArray progress;
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            progress += write.readAllStandardError();
+            return progress.contains("Write: 3/15") || write.state() != QProcess::Running;
+        },
+        20000))
+        << progress.toStdString();
+    ::kill(static_cast<pid_t>(write.processId()), SIGINT);
+    ASSERT_TRUE(write.waitForFinished(5000)) << "the write must end soon after Ctrl+C";
+    EXPECT_EQ(write.exitCode(), 4);
+    progress += write.readAllStandardError();
+    EXPECT_TRUE(progress.contains("stopped")) << progress.toStdString();
+    EXPECT_TRUE(progress.contains("only partly changed")) << progress.toStdString();
+}
