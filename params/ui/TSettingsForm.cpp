@@ -374,6 +374,14 @@ QStringList TSettingsForm::storeCorrections() const {
             if (!onShownPage(controls_[index]))
                 continue;
             encodeField(stored, spec, controlValue(index));
+            // A field still erased (all 0xFF, as a new module or a fresh file has it) and left untouched gets
+            // the editor's default: that fills a blank, it changes no value anyone set.
+            const auto at = static_cast<std::ptrdiff_t>(spec.offset);
+            const auto size = static_cast<std::ptrdiff_t>(spec.size());
+            if (std::all_of(image_.begin() + at, image_.begin() + at + size,
+                            [](std::uint8_t byte) { return byte == 0xFF; }) &&
+                std::equal(stored.begin() + at, stored.begin() + at + size, loaded_.begin() + at))
+                continue;
             const QString shown = shownText(index);
             const QString kept = displayValue(stored, spec);
             if (kept == shown)

@@ -1,5 +1,6 @@
 // The parameter editor window offscreen: its controls and texts, what it shows for an image, what it
 // stores, cancelling, enabling rules, and the tabs that the product variant takes away.
+#include "common/ui/Dialogs.h"
 #include "params/ui/DigitRow.h"
 #include "params/ui/TSettingsForm.h"
 #include "params/ui/ipaddress/TIPAddressControl.h"
@@ -272,6 +273,9 @@ TEST_F(SettingsForm, CancelLeavesTheImageByteForByte) {
 }
 
 TEST_F(SettingsForm, TitleBarCloseAndEscapeStoreNothing) {
+    DialogScript dialogs; // both ask first, as there are edits; the answers let them go
+    dialogs.setNextAnswer(true);
+    dialogs.setNextAnswer(true);
     form().LoadFromImage();
     const ImageBytes before = image;
     showActive();
@@ -285,6 +289,7 @@ TEST_F(SettingsForm, TitleBarCloseAndEscapeStoreNothing) {
     QTest::keyClick(&form(), Qt::Key_Escape);
     EXPECT_FALSE(form().isVisible());
     EXPECT_EQ(image, before);
+    EXPECT_EQ(dialogs.messages(DialogScript::Kind::Question).size(), 2);
 }
 
 TEST_F(SettingsForm, ModalShowingEndsWithTheButtons) {
