@@ -2,25 +2,26 @@
 // compare with their outcomes on the bar and in the outcome line, what they do to the image and the
 // module, backups, retries, Stop, a lost line, and the file buttons.
 #include "common/ui/Dialogs.h"
+#include "monitor/EventLog.h"
+#include "params/ImageLayout.h"
 #include "params/ui/TSettingsForm.h"
 #include "protocol/ModuleConnection.h"
 #include "tests/app/Program.h"
+#include "tests/support/WidgetAudit.h"
 #include "tools/sim/ModuleSimulator.h"
 #include "transfer/Backups.h"
 #include "transfer/ParameterFile.h"
 #include "transfer/TransferSettings.h"
 #include "transfer/ui/TFormDifferences.h"
 #include "transfer/ui/TFormDownload.h"
-#include "params/ImageLayout.h"
-#include "monitor/EventLog.h"
 
 #include <QCheckBox>
 #include <QClipboard>
-#include <QGuiApplication>
-#include <QTableWidget>
 #include <QElapsedTimer>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QRegularExpression>
+#include <QTableWidget>
 
 #include <QApplication>
 #include <QFile>
@@ -96,9 +97,7 @@ protected:
         EXPECT_TRUE(test::child<QPushButton>(form, "btStop")->isEnabled());
     }
     // Runs `action` once the transfer has been waiting for `delayMs`.
-    void during(int delayMs, const std::function<void()>& action) {
-        QTimer::singleShot(delayMs, form, action);
-    }
+    void during(int delayMs, const std::function<void()>& action) { QTimer::singleShot(delayMs, form, action); }
 };
 
 } // namespace
@@ -137,7 +136,8 @@ TEST_F(TransferWindow, ReadOutcomes) {
         {{.silentAfter = 13}, 13, "Beolvasás sikertelen: nem jött válasz (lap: 14/15). (2 ismétlés)"},
         {{.wrongPage = {true, 4}}, 4, "Beolvasás sikertelen: hibás lapcím (lap: 5/15). (2 ismétlés)"},
         // A repeated block spoils the page each time it is asked for.
-        {{.repeatBlock = 2, .repeatBlockOn = {true, 7}}, 7,
+        {{.repeatBlock = 2, .repeatBlockOn = {true, 7}},
+         7,
          "Beolvasás sikertelen: nem jött válasz (lap: 8/15). (2 ismétlés)"},
     };
     for (const Case& c : cases) {
@@ -176,8 +176,9 @@ TEST_F(TransferWindow, WriteSavesABackupFirstAndReadsThePagesBack) {
     // The backup holds what the module held before, with the receiver's block zero; it opens like any file.
     const QStringList saved = backups::list();
     ASSERT_FALSE(saved.isEmpty());
-    EXPECT_TRUE(QFileInfo(saved.first()).fileName().contains(QRegularExpression(
-        QStringLiteral("^\\d{4}-\\d\\d-\\d\\d_\\d\\d-\\d\\d-\\d\\d\\.VT3$"))));
+    EXPECT_TRUE(QFileInfo(saved.first())
+                    .fileName()
+                    .contains(QRegularExpression(QStringLiteral("^\\d{4}-\\d\\d-\\d\\d_\\d\\d-\\d\\d-\\d\\d\\.VT3$"))));
     EXPECT_EQ(openParameterFile(saved.first()), imageOf(old, 0x00));
     // The event log names the outcome and the backup.
     const QList<EventLog::Entry> logged = EventLog::read(5);
@@ -261,8 +262,9 @@ TEST_F(TransferWindow, CompareOutcomes) {
     }
     image() = freshImage();
     QList<std::pair<int, Rgb>> steps;
-    QObject::connect(test::child<QProgressBar>(form, "Progress"), &QProgressBar::valueChanged,
-                     [&](int value) { steps.append({value, form->barColour()}); });
+    QObject::connect(test::child<QProgressBar>(form, "Progress"), &QProgressBar::valueChanged, [&](int value) {
+        steps.append({value, form->barColour()});
+    });
     click("btCompare");
     for (const auto& [value, rgb] : steps)
         EXPECT_EQ(rgb, value >= 1 && value <= 3 ? kGreen : value >= 4 ? kRed : rgb) << value;
@@ -294,10 +296,13 @@ TEST_F(TransferWindow, StopEndsEachOperationAtAPageAndSaysWhere) {
         SCOPED_TRACE(c.text);
         const ImageBytes before = image();
         QElapsedTimer sinceStop;
-        atBar(c.stopAtBar, [&] {
-            sinceStop.start();
-            click("btStop");
-        }, c.skip);
+        atBar(
+            c.stopAtBar,
+            [&] {
+                sinceStop.start();
+                click("btStop");
+            },
+            c.skip);
         click(c.button);
         EXPECT_LT(sinceStop.elapsed(), 1000);
         EXPECT_EQ(outcome(), QString::fromUtf8(c.text));
@@ -535,4 +540,40 @@ TEST_F(TransferWindow, SheetsExportImportAndPrint) {
     ASSERT_TRUE(pages.hasMatch()) << outcome().toStdString();
     EXPECT_GE(pages.captured(1).toInt(), 1);
     EXPECT_LE(pages.captured(1).toInt(), 4);
+}
+
+TEST_F(TransferWindow, KeysTooltipsAndEscape) {
+    // The actions' keys, each named in its button's tooltip; pressed through the window, as the window
+    // system delivers them.
+    const std::pair<const char*, const char*> keys[] = {
+        {"btOpen", "Ctrl+O"}, {"btSave", "Ctrl+S"}, {"btRead", "F5"}, {"btWrite", "F6"}, {"btCompare", "F7"}};
+    for (const auto& [name, key] : keys) {
+        auto* button = test::child<QPushButton>(form, name);
+        EXPECT_EQ(button->shortcut(), QKeySequence(QString::fromLatin1(key))) << name;
+        EXPECT_TRUE(button->toolTip().contains(QLatin1String(key))) << name;
+    }
+    QApplication::setActiveWindow(form);
+    ASSERT_TRUE(test::waitUntil([&] { return form->isActiveWindow(); }));
+    // A key clicks its button as the mouse would, shown pressed for a moment first.
+    QTest::keyClick(form->windowHandle(), Qt::Key_F5);
+    EXPECT_TRUE(test::waitUntil([&] { return outcome() == QStringLiteral("Beolvasás kész: 15/15 lap."); }));
+    QTest::keyClick(form->windowHandle(), Qt::Key_F7);
+    EXPECT_TRUE(test::waitUntil([&] { return outcome() == QStringLiteral("Összehasonlítás kész: a modul egyezik."); }));
+
+    // While a transfer runs, the greyed buttons say why, and Escape does not leave it; once idle, it closes.
+    module.setTiming({false, 40});
+    bool checked = false;
+    during(400, [&] {
+        EXPECT_TRUE(test::child<QPushButton>(form, "btOpen")->toolTip().endsWith("Átvitel közben nem használható."));
+        QTest::keyClick(form, Qt::Key_Escape);
+        EXPECT_TRUE(form->isVisible());
+        checked = true;
+    });
+    test::child<QPushButton>(form, "btRead")->click();
+    EXPECT_TRUE(checked);
+    EXPECT_EQ(outcome().toStdString(), "Beolvasás kész: 15/15 lap.");
+    EXPECT_FALSE(test::child<QPushButton>(form, "btOpen")->toolTip().contains("Átvitel közben"));
+    EXPECT_EQ(test::accessibilityGaps(*form).join('\n').toStdString(), "");
+    QTest::keyClick(form, Qt::Key_Escape);
+    EXPECT_FALSE(form->isVisible());
 }

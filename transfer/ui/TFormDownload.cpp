@@ -1,16 +1,16 @@
 #include "transfer/ui/TFormDownload.h"
 
 #include "common/Errors.h"
+#include "common/FileIO.h"
 #include "common/ui/Dialogs.h"
 #include "monitor/EventLog.h"
 #include "params/ui/TSettingsForm.h"
 #include "protocol/ModuleLink.h"
-#include "transfer/Backups.h"
 #include "report/ImageDiff.h"
 #include "report/ParameterJson.h"
 #include "report/ParameterSheet.h"
 #include "report/ui/SheetPrinter.h"
-#include "common/FileIO.h"
+#include "transfer/Backups.h"
 #include "transfer/ParameterFile.h"
 #include "transfer/TransferSettings.h"
 #include "transfer/ui/TFormDifferences.h"
@@ -19,6 +19,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QPrinter>
 #include <QPushButton>
 #include <QTimer>
@@ -38,6 +39,7 @@ constexpr qsizetype kJsonLimit = 4 * 1024 * 1024;
 
 const QString kModuleHeading = QStringLiteral("Modul");
 const QString kReferenceHeading = QStringLiteral("Utoljára átvitt adatok");
+const QString kLockedNote = QStringLiteral("\nÁtvitel közben nem használható.");
 
 } // namespace
 
@@ -49,12 +51,17 @@ TFormDownload::TFormDownload(ModuleLink& link, QWidget* parent)
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowCloseButtonHint);
     transfer_ = std::make_unique<ParameterTransfer>(
         link_, ParameterImage,
-        ParameterTransfer::Display{
-            [this](int p) { setBarPosition(p); }, [this](Rgb c) { SetBarColour(c); },
-            [this](TransferOperation op, WritePhase phase, int pages) {
-                showOutcomeLine(progressText(op, phase, pages), false);
-            }},
+        ParameterTransfer::Display{[this](int p) { setBarPosition(p); }, [this](Rgb c) { SetBarColour(c); },
+                                   [this](TransferOperation op, WritePhase phase, int pages) {
+                                       showOutcomeLine(progressText(op, phase, pages), false);
+                                   }},
         this);
+    // Set here, not in the form file: a button's text, set after, would put back its mnemonic.
+    ui->btOpen->setShortcut(QKeySequence::Open);
+    ui->btSave->setShortcut(QKeySequence::Save);
+    ui->btRead->setShortcut(Qt::Key_F5);
+    ui->btWrite->setShortcut(Qt::Key_F6);
+    ui->btCompare->setShortcut(Qt::Key_F7);
     connect(ui->btRead, &QPushButton::clicked, this, &TFormDownload::btReadClick);
     connect(ui->btWrite, &QPushButton::clicked, this, &TFormDownload::btWriteClick);
     connect(ui->btCompare, &QPushButton::clicked, this, &TFormDownload::btCompareClick);
@@ -79,7 +86,8 @@ TFormDownload::TFormDownload(ModuleLink& link, QWidget* parent)
     // Room for an outcome of two lines, so the window keeps its size whatever it says.
     ui->lbOutcome->setMinimumHeight(2 * fontMetrics().lineSpacing());
     const QSize size = sizeHint().expandedTo(QSize(320, 276));
-    ui->lbOutcome->setFixedWidth(size.width() - layout()->contentsMargins().left() - layout()->contentsMargins().right());
+    ui->lbOutcome->setFixedWidth(size.width() - layout()->contentsMargins().left() -
+                                 layout()->contentsMargins().right());
     setFixedSize(sizeHint().expandedTo(size));
 }
 
@@ -110,20 +118,35 @@ void TFormDownload::showOutcomeLine(const QString& text, bool failure) {
     ui->lbOutcome->setStyleSheet(failure ? QStringLiteral("color: rgb(192, 0, 0); font-weight: bold;") : QString());
 }
 
+QList<QWidget*> TFormDownload::lockedDuringTransfer() const {
+    return {ui->btOpen,    ui->btSave,   ui->btRead,   ui->btWrite,       ui->btCompare, ui->btEdit,   ui->btClose,
+            ui->btBackups, ui->cbBackup, ui->cbVerify, ui->btCompareFile, ui->btPrint,   ui->btExport, ui->btImport};
+}
+
 void TFormDownload::LockButtons() {
-    for (QPushButton* b : {ui->btOpen, ui->btSave, ui->btRead, ui->btWrite, ui->btCompare, ui->btEdit, ui->btClose})
-        b->setEnabled(false);
-    for (QWidget* w : std::initializer_list<QWidget*>{ui->btBackups, ui->cbBackup, ui->cbVerify, ui->btCompareFile,
-                                                      ui->btPrint, ui->btExport, ui->btImport})
+    // A greyed button says why it is grey.
+    for (QWidget* w : lockedDuringTransfer()) {
         w->setEnabled(false);
+        if (!w->toolTip().endsWith(kLockedNote))
+            w->setToolTip(w->toolTip() + kLockedNote);
+    }
 }
 
 void TFormDownload::UnlockButtons() {
-    for (QPushButton* b : {ui->btOpen, ui->btSave, ui->btRead, ui->btWrite, ui->btCompare, ui->btEdit, ui->btClose})
-        b->setEnabled(true);
-    for (QWidget* w : std::initializer_list<QWidget*>{ui->btBackups, ui->cbBackup, ui->cbVerify, ui->btCompareFile,
-                                                      ui->btPrint, ui->btExport, ui->btImport})
+    for (QWidget* w : lockedDuringTransfer()) {
         w->setEnabled(true);
+        if (w->toolTip().endsWith(kLockedNote))
+            w->setToolTip(w->toolTip().chopped(kLockedNote.size()));
+    }
+}
+
+void TFormDownload::keyPressEvent(QKeyEvent* event) {
+    // Escape closes the window only when it is idle: a transfer is ended by Stop, never by leaving it.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && transferRunning()) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void TFormDownload::writeOptionsChanged() {
@@ -259,8 +282,9 @@ void TFormDownload::btPrintClick() {
     printer.setDocName(QStringLiteral("Vantrel 5 paraméterlap"));
     if (!Dialogs::print(this, printer))
         return;
-    const int pages = printSheet(printer, parameterSheet(ParameterImage),
-                                 {QStringLiteral("Vantrel 5 paraméterlap"), currentFile_, QDateTime::currentDateTime()});
+    const int pages =
+        printSheet(printer, parameterSheet(ParameterImage),
+                   {QStringLiteral("Vantrel 5 paraméterlap"), currentFile_, QDateTime::currentDateTime()});
     showOutcomeLine(QStringLiteral("Nyomtatás kész: %1 oldal.").arg(pages), false);
 }
 

@@ -42,6 +42,10 @@ public:
     void LockButtons();
     void UnlockButtons();
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+public:
     bool transferRunning() const { return transfer_->running(); }
     // Stops the running transfer as Stop does; `then` runs once it has ended (at once when none runs).
     // Leaving the program or the line while a page is on its way goes through here.
@@ -75,6 +79,7 @@ private:
     static void logOutcome(const QString& text);
     void writeOptionsChanged();
     // Connection check, button lock, the transfer, unlock, the outcome line.
+    QList<QWidget*> lockedDuringTransfer() const;
     void runTransfer(const std::function<TransferOutcome()>& operation);
     void openFile(const QString& fileName);
 
