@@ -7,8 +7,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <poll.h>
 #include <sys/epoll.h>
 #include <sys/eventfd.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -47,30 +49,42 @@ bool TSerialMonitor::running() const {
     return !shared_->finished;
 }
 
-bool TSerialMonitor::settle(int ep) {
-    // A slow line delivers its bytes one at a time. Handing each over on its own would wake the
-    // user-interface thread almost two thousand times a second at 19200 baud; waiting until the line has
-    // been quiet for a moment (bounded, so a continuous stream still flows) hands over whole frames.
+namespace {
+
+int queuedBytes(int fd) {
+    int n = 0;
+    return ::ioctl(fd, FIONREAD, &n) == 0 ? n : 0;
+}
+
+} // namespace
+
+bool TSerialMonitor::settle() {
+    // A slow line delivers its bytes one at a time; waking for each would cost almost two thousand wake-ups
+    // a second at 19200 baud. So while bytes come in, the thread does not watch the device but sleeps a
+    // step (about three characters' time) and looks how many have queued meanwhile: a step that brought
+    // fewer than a running line sends means the line has gone quiet and the bytes are handed over. The limit keeps a
+    // continuous stream flowing. Only the stop request and the line's hang-up end a step early.
     using Clock = std::chrono::steady_clock;
     const auto deadline = Clock::now() + kSettleLimit;
+    int queued = queuedBytes(fd_);
     for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-        if (left.count() <= 0)
-            return false;
-        epoll_event events[2];
-        const int n = ::epoll_wait(ep, events, 2, static_cast<int>(std::min(left, kQuietGap).count()));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return n < 0; // quiet: hand over what has come
-        for (int i = 0; i < n; ++i) {
-            if (events[i].data.fd == shared_->wakeFd)
-                return true;
-            if (events[i].events & (EPOLLHUP | EPOLLERR)) {
-                QCoreApplication::postEvent(port_, new QEvent(TSerialPort::linkLostEventType()));
-                return true;
-            }
+        pollfd wake{shared_->wakeFd, POLLIN, 0};
+        const timespec step{0, std::chrono::duration_cast<std::chrono::nanoseconds>(kGatherStep).count()};
+        const int n = ::ppoll(&wake, 1, &step, nullptr);
+        if (n < 0 && errno != EINTR)
+            return true;
+        if (n > 0)
+            return true; // asked to stop
+        pollfd device{fd_, 0, 0};
+        if (::poll(&device, 1, 0) > 0 && (device.revents & (POLLHUP | POLLERR)) != 0) {
+            QCoreApplication::postEvent(port_, new QEvent(TSerialPort::linkLostEventType()));
+            return true;
         }
+        // A step of a running line brings about three characters; fewer means the line stopped within it.
+        const int now = queuedBytes(fd_);
+        if (now - queued < kStillFlowing || Clock::now() >= deadline)
+            return false;
+        queued = now;
     }
 }
 
@@ -107,9 +121,10 @@ void TSerialMonitor::run() {
             } else if (events[i].events & EPOLLIN)
                 readable = true;
         }
-        if (stop || !readable)
+        // Bytes a handler already took (they arrived while it ran) leave a notification but nothing to hand over.
+        if (stop || !readable || queuedBytes(fd_) == 0)
             continue;
-        stop = settle(ep);
+        stop = settle();
         if (stop)
             continue;
         std::unique_lock lock(s.mutex);

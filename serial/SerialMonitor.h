@@ -34,11 +34,14 @@ public:
 private:
     struct Shared;
     void run();
-    // Waits, after bytes arrived, until the line is quiet for kQuietGap (at most kSettleLimit in all).
+    // Waits, after bytes arrived, until a gathering step brings no more (at most kSettleLimit in all).
     // True when the monitor must stop instead.
-    bool settle(int ep);
+    bool settle();
 
-    static constexpr std::chrono::milliseconds kQuietGap{1};
+    // About three characters at 19200 baud: a frame's end is seen within a step of its last byte, when the
+    // step brings fewer than kStillFlowing of them.
+    static constexpr std::chrono::microseconds kGatherStep{1500};
+    static constexpr int kStillFlowing = 2;
     static constexpr std::chrono::milliseconds kSettleLimit{10};
 
     TSerialPort* port_;
