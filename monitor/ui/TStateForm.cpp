@@ -49,6 +49,8 @@ TStateForm::TStateForm(ModuleLink& link, QWidget* parent)
     lbSignalSummary_->setGeometry(8, top + 114, width() - 110, 22);
     auto* btSave = new QPushButton(QStringLiteral("Mentés..."), this);
     btSave->setObjectName(QStringLiteral("btSaveHistory"));
+    btSave->setToolTip(QStringLiteral("A térerő-előzmények mentése CSV vagy PNG fájlba"));
+    plot_->setAccessibleName(QStringLiteral("A GSM térerő az utolsó 10 percben"));
     btSave->setGeometry(width() - 98, top + 113, 90, 24);
     connect(btSave, &QPushButton::clicked, this, &TStateForm::btSaveHistoryClick);
     resize(width(), top + 142);
