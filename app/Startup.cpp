@@ -3,6 +3,7 @@
 #include "app/ProductVariant.h"
 #include "app/TMainForm.h"
 #include "app/TWelcomeForm.h"
+#include "app/WindowPlacement.h"
 #include "monitor/ui/TStateForm.h"
 #include "params/ui/TSettingsForm.h"
 #include "protocol/ModuleConnection.h"
@@ -24,6 +25,7 @@ Startup::Startup()
 
 Startup::~Startup() {
     // The main window goes first: its destruction saves the port name while the port still exists.
+    placement_.reset();
     mainForm_.reset();
 }
 
@@ -33,6 +35,7 @@ void Startup::start() {
 
 void Startup::createMainForm() {
     mainForm_ = std::make_unique<TMainForm>(*connection_, *stateForm_, *formDownload_, *formDetails_);
+    placement_ = std::make_unique<WindowPlacement>(mainForm_.get(), welcome_.get());
     mainForm_->onFormClose = [this] {
         // A transfer waiting for the module would keep the program alive for seconds after its windows
         // are gone: it ends now.

@@ -10,6 +10,7 @@ namespace vantrel {
 class ModuleConnection;
 class TWelcomeForm;
 class TStateForm;
+class WindowPlacement;
 class TFormDownload;
 class TSettingsForm;
 class TFormDetails;
@@ -45,6 +46,7 @@ private:
     std::unique_ptr<ModuleConnection> connection_;
     std::unique_ptr<TWelcomeForm> welcome_;
     std::unique_ptr<TStateForm> stateForm_;
+    std::unique_ptr<WindowPlacement> placement_;
     std::unique_ptr<TFormDownload> formDownload_;
     std::unique_ptr<TSettingsForm> settingsForm_; // edits formDownload_'s image: declared after it
     std::unique_ptr<TFormDetails> formDetails_;

@@ -1,26 +1,26 @@
 // Start-up and the main window, driven offscreen: the windows the start-up creates, the link states and
 // their status texts, the hidden key, and closing.
 #include "app/TWelcomeForm.h"
-#include "params/ui/TSettingsForm.h"
-#include "serial/SerialPort.h"
-#include "tests/app/Program.h"
 #include "common/ui/Dialogs.h"
 #include "monitor/ui/TStateForm.h"
+#include "params/ui/TSettingsForm.h"
 #include "protocol/ModuleConnection.h"
 #include "protocol/ui/TFormDetails.h"
-#include "transfer/ParameterFile.h"
-#include "transfer/ui/TFormDownload.h"
+#include "serial/SerialPort.h"
+#include "tests/app/Program.h"
 #include "tests/support/PortLinks.h"
 #include "tests/support/Pty.h"
 #include "tests/support/Wait.h"
+#include "transfer/ParameterFile.h"
+#include "transfer/ui/TFormDownload.h"
 
 #include <QApplication>
 #include <QFile>
-#include <QProcess>
 #include <QLabel>
-#include <QTabWidget>
+#include <QProcess>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTabWidget>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -80,8 +80,8 @@ TEST(StartUp, TheProductVariantShowsOnlyFourEditorTabs) {
     EXPECT_EQ(shown, (QStringList{"Telefonszámok", "SMS szövegek", "Híváskorlátozás", "Kimenet vezérlés"}));
     EXPECT_EQ(pages->currentWidget()->objectName(), QStringLiteral("TabSheetPhone"));
     // The detached tabs' controls still exist for loading and storing.
-    for (const char* name : {"TabSheetDRAVO", "TabSheetGPRS", "TabSheetBELL103", "IPAddressControl1", "cbGPRSmode",
-                             "acgBELLPhnrEnabled2"})
+    for (const char* name :
+         {"TabSheetDRAVO", "TabSheetGPRS", "TabSheetBELL103", "IPAddressControl1", "cbGPRSmode", "acgBELLPhnrEnabled2"})
         EXPECT_NE(editor.findChild<QWidget*>(QLatin1String(name)), nullptr) << name;
     EXPECT_EQ(editor.windowTitle(), QStringLiteral("Vantrel 5  -  Beállítások"));
 }
@@ -221,4 +221,21 @@ TEST(OfflineUse, TheProgramRefusesOptionsAndSecondFiles) {
         EXPECT_EQ(program.exitCode(), 2);
         EXPECT_TRUE(program.readAllStandardError().contains("vantrel5 [FILE.VT3]"));
     }
+}
+
+TEST(MainWindow, WindowsOpenCentredOverTheMainWindowWithTheIcon) {
+    Program p;
+    EXPECT_FALSE(qApp->windowIcon().isNull());
+    EXPECT_FALSE(p.main->windowIcon().isNull()) << "also without a desktop entry";
+    p.main->move(40, 60); // away from the middle of the screen, where the windows would land by themselves
+    click(p.main, "btParameterSetting");
+    QWidget& transfer = p.startup->formDownload();
+    ASSERT_TRUE(transfer.isVisible());
+    EXPECT_LE((transfer.frameGeometry().center() - p.main->frameGeometry().center()).manhattanLength(), 2);
+    EXPECT_FALSE(transfer.windowIcon().isNull());
+    // Moved by the installer, it stays there the next time.
+    transfer.move(300, 200);
+    transfer.hide();
+    click(p.main, "btParameterSetting");
+    EXPECT_EQ(transfer.pos(), QPoint(300, 200));
 }
