@@ -73,6 +73,7 @@ TMainForm::TMainForm(ModuleConnection& connection, TStateForm& stateForm, TFormD
     // Dialogs centre themselves; a main window would open wherever the window system puts it.
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
+    showLinkState(ComPort1().Connected());
     FormCreate();
 }
 
@@ -126,6 +127,13 @@ void TMainForm::showLinkState(bool connected) {
     ui->btConnect->setEnabled(!connected);
     ui->btDisconnect->setEnabled(connected);
     ui->btStatus->setEnabled(connected);
+    // A greyed button says why it is grey.
+    ui->btConnect->setToolTip(connected ? QStringLiteral("A kapcsolat már létrejött.")
+                                        : QStringLiteral("A kiválasztott soros port megnyitása"));
+    ui->btDisconnect->setToolTip(connected ? QStringLiteral("A soros port lezárása")
+                                           : QStringLiteral("Nincs soros kapcsolat."));
+    ui->btStatus->setToolTip(connected ? QStringLiteral("A modul állapotának figyelése")
+                                       : QStringLiteral("A modul állapota csak soros kapcsolat mellett látható."));
     // Opening, editing and saving parameter files needs no module; the transfers check the link.
     ui->btParameterSetting->setEnabled(true);
 }
