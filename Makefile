@@ -35,13 +35,14 @@ test-asan: bootstrap
 	@ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 ctest --test-dir $(BUILD)-asan --output-on-failure -j$(JOBS)
 
 # The Debian package, built apart from the developers' build (no tests or benchmarks; CPack strips the
-# debug information): $(BUILD)-package/vantrel5_<version>-1_<arch>.deb. A compiler's new warning must not
-# stop a package build, so warnings stay warnings here.
+# debug information): $(BUILD)-package/vantrel5_<version>-1_<arch>.deb, then checked by lintian. It is
+# compiled with the same warnings as the test build, as errors.
 package:
 	@scripts/bootstrap.sh package
-	@cmake -S . -B $(BUILD)-package -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DVANTREL_TESTS=OFF -DVANTREL_BENCH=OFF -DVANTREL_WERROR=OFF >/dev/null
+	@cmake -S . -B $(BUILD)-package -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DVANTREL_TESTS=OFF -DVANTREL_BENCH=OFF -DVANTREL_WERROR=$(WERROR) >/dev/null
 	@cmake --build $(BUILD)-package -j$(JOBS)
 	@cd $(BUILD)-package && cpack -G DEB
+	@lintian --info $(BUILD)-package/vantrel5_*.deb
 
 # The harnesses are built by clang in their own tree and run one after the other, FUZZ_SECONDS each.
 fuzz:

@@ -8,7 +8,30 @@
 #include <cstdio>
 #include <cstring>
 
+namespace {
+
+// Without a display Qt would abort with a message about platform plugins that tells an installer nothing.
+// A platform named on the command line or in QT_QPA_PLATFORM (offscreen, vnc, ...) is the user's choice.
+bool graphicalSessionMissing(int argc, char** argv) {
+    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM") || qEnvironmentVariableIsSet("DISPLAY") ||
+        qEnvironmentVariableIsSet("WAYLAND_DISPLAY"))
+        return false;
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "-platform") == 0 || std::strcmp(argv[i], "--platform") == 0)
+            return false;
+    return true;
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
+    if (graphicalSessionMissing(argc, argv)) {
+        std::fprintf(stderr, "vantrel5: nincs grafikus munkamenet (sem DISPLAY, sem WAYLAND_DISPLAY nincs "
+                             "beállítva); a program ablakos. Parancssorból: vantrel5-cli.\n"
+                             "vantrel5: no graphical session (neither DISPLAY nor WAYLAND_DISPLAY is set); "
+                             "the tool needs one. From a shell: vantrel5-cli.\n");
+        return 1;
+    }
     vantrel::VantrelApplication app(argc, argv);
     // Qt has taken its own options out of argv by now; what is left is ours.
     QString fileAtStart;

@@ -7,12 +7,14 @@ set -eu
 # and the manual pages.
 packages="build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev libssl-dev libudev-dev libgtest-dev"
 packages="$packages desktop-file-utils appstream groff-base"
+# qt6-translations-l10n: Qt's own dialogs and buttons in Hungarian, like the rest of the tool.
+packages="$packages qt6-translations-l10n"
 for set in "$@"; do
     case "$set" in
         fuzz) packages="$packages clang libclang-rt-dev llvm" ;;
         # dpkg-dev and file: CPack computes the dependencies with dpkg-shlibdeps. librsvg2-bin renders the
-        # icon sizes from the SVG (without it the shipped PNGs are used).
-        package) packages="$packages dpkg-dev file librsvg2-bin" ;;
+        # icon sizes from the SVG (without it the shipped PNGs are used). lintian checks the built package.
+        package) packages="$packages dpkg-dev file librsvg2-bin lintian" ;;
         *) echo "bootstrap: unknown package set '$set'" >&2; exit 2 ;;
     esac
 done

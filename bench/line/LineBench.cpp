@@ -63,7 +63,10 @@ int main(int argc, char** argv) {
     QTemporaryDir config;
     QDir().mkpath(config.path() + QStringLiteral("/vantrel/ports"));
     char name[256] = {};
-    ::ttyname_r(slave, name, sizeof name);
+    if (::ttyname_r(slave, name, sizeof name) != 0) {
+        std::perror("bench_line: ttyname_r");
+        return 1;
+    }
     QFile::link(QString::fromLocal8Bit(name), config.path() + QStringLiteral("/vantrel/ports/COM1"));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
 

@@ -4,6 +4,8 @@
 #include "common/ui/Dialogs.h"
 
 #include <QIcon>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 namespace vantrel {
 
@@ -15,6 +17,20 @@ VantrelApplication::VantrelApplication(int& argc, char** argv) : QApplication(ar
     for (const char* size : {"16", "24", "128", "256"})
         icon.addFile(QStringLiteral(":/icons/vantrel5-%1.png").arg(QLatin1String(size)));
     setWindowIcon(icon);
+    loadQtTranslation();
+}
+
+bool VantrelApplication::loadQtTranslation() {
+    // The tool speaks Hungarian whatever the desktop's language, so Qt's own dialogs and buttons do too
+    // ("Mégse", "Igen", "Megnyitás"). Without the translation package they stay in English; nothing else
+    // changes.
+    auto* translator = new QTranslator(this);
+    if (!translator->load(QStringLiteral("qtbase_hu"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    installTranslator(translator);
+    return true;
 }
 
 bool VantrelApplication::notify(QObject* receiver, QEvent* event) {

@@ -15,6 +15,10 @@ public:
     // Shows an exception the way the handler does; for code that catches an error to clean up first and
     // must still report it.
     static void showError(const std::exception& error);
+
+private:
+    // Qt's own texts in Hungarian; false when the translation is not installed.
+    bool loadQtTranslation();
 };
 
 } // namespace vantrel

@@ -221,6 +221,17 @@ TEST(OfflineUse, TheProgramRefusesOptionsAndSecondFiles) {
         EXPECT_EQ(program.exitCode(), 2);
         EXPECT_TRUE(program.readAllStandardError().contains("vantrel5 [FILE.VT3]"));
     }
+    // Without a graphical session: one clear line, no abort.
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+        env.remove(QString::fromLatin1(name));
+    program.setProcessEnvironment(env);
+    program.start(tool, {});
+    ASSERT_TRUE(program.waitForFinished(5000));
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 1);
+    EXPECT_TRUE(program.readAllStandardError().contains("no graphical session"));
 }
 
 TEST(MainWindow, WindowsOpenCentredOverTheMainWindowWithTheIcon) {

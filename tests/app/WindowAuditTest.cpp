@@ -10,6 +10,9 @@
 #include "transfer/ui/TFormDifferences.h"
 #include "transfer/ui/TFormDownload.h"
 
+#include <QDialogButtonBox>
+#include <QFileInfo>
+#include <QLibraryInfo>
 #include <QPushButton>
 
 using namespace vantrel;
@@ -32,4 +35,16 @@ TEST(WindowAudit, EveryButtonIsExplainedAndEveryInputNamed) {
     // A greyed button of the main window says why.
     EXPECT_EQ(test::child<QPushButton>(p.main, "btStatus")->toolTip(),
               QStringLiteral("A modul állapota csak soros kapcsolat mellett látható."));
+}
+
+TEST(WindowAudit, QtsOwnDialogsSpeakHungarian) {
+    if (!QFileInfo::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + QStringLiteral("/qtbase_hu.qm")))
+        GTEST_SKIP() << "Qt's Hungarian translation is not installed (qt6-translations-l10n)";
+    QDialogButtonBox box(QDialogButtonBox::Cancel | QDialogButtonBox::Yes | QDialogButtonBox::No |
+                         QDialogButtonBox::Save | QDialogButtonBox::Open);
+    EXPECT_EQ(box.button(QDialogButtonBox::Cancel)->text(), QStringLiteral("Mégse"));
+    EXPECT_EQ(box.button(QDialogButtonBox::Yes)->text().remove('&'), QStringLiteral("Igen"));
+    EXPECT_EQ(box.button(QDialogButtonBox::No)->text().remove('&'), QStringLiteral("Nem"));
+    EXPECT_EQ(box.button(QDialogButtonBox::Save)->text().remove('&'), QStringLiteral("Mentés"));
+    EXPECT_EQ(box.button(QDialogButtonBox::Open)->text().remove('&'), QStringLiteral("Megnyitás"));
 }

@@ -93,7 +93,7 @@ QString unescapeDesktopString(const QString& raw) {
     return out;
 }
 
-QStringList splitExecLine(const QString& exec) {
+QStringList splitExecLine(const QString& exec, const QStringList& files) {
     static const QString Reserved = QStringLiteral("\t\n\"'\\><~|&;$*?#()`");
     static const QString EscapedInQuotes = QStringLiteral("\"`$\\");
     QStringList args;
@@ -123,6 +123,14 @@ QStringList splitExecLine(const QString& exec) {
         } else if (c == QLatin1Char('"')) {
             quoted = true;
             inArgument = true;
+        } else if (c == QLatin1Char('%') && i + 1 < exec.size() && QStringLiteral("fFuU").contains(exec[i + 1])) {
+            // A file code stands alone as an argument: it becomes the files (one for %f and %u), or nothing.
+            const bool alone = !inArgument && (i + 2 == exec.size() || exec[i + 2] == QLatin1Char(' '));
+            if (!alone)
+                fail(QStringLiteral("field code %%1 inside an argument").arg(exec[i + 1]));
+            const bool many = exec[i + 1] == QLatin1Char('F') || exec[i + 1] == QLatin1Char('U');
+            args << (many ? files : files.mid(0, 1));
+            ++i;
         } else if (c == QLatin1Char('%')) {
             i = percent(exec, i, current);
             inArgument = true;

@@ -30,9 +30,10 @@ private:
 QString unescapeDesktopString(const QString& raw);
 
 // An Exec value (escapes already resolved) as program and arguments: blanks separate arguments, double
-// quotes group them, and inside quotes a backslash escapes " ` $ and \. Throws std::invalid_argument for
-// an unclosed quote, a reserved character outside quotes, a bad escape, or a field code (the tool takes
-// no files, so its entry must not pass any).
-QStringList splitExecLine(const QString& exec);
+// quotes group them, and inside quotes a backslash escapes " ` $ and \. The file codes %f %u (the first of
+// `files`) and %F %U (all of them) stand alone as arguments and vanish when there are no files. Throws
+// std::invalid_argument for an unclosed quote, a reserved character outside quotes, a bad escape, a file
+// code inside an argument or quotes, or any other field code.
+QStringList splitExecLine(const QString& exec, const QStringList& files = {});
 
 } // namespace vantrel::test

@@ -22,9 +22,14 @@ TEST(DesktopEntry, SplitsExecLinesAsMenusDo) {
         {R"(a "" b)", {"a", "", "b"}},
         {R"(a pre"quoted part"post)", {"a", "prequoted partpost"}},
         {"a 100%%", {"a", "100%"}},
+        {"vantrel5 %f", {"vantrel5"}},
+        {R"(sh -c "exec vantrel5 \"\$@\"" sh %f)", {"sh", "-c", R"(exec vantrel5 "$@")", "sh"}},
     };
     for (const Row& row : rows)
         EXPECT_EQ(splitExecLine(QString::fromUtf8(row.exec)), row.argv) << row.exec;
+    // A file opened from the file manager takes the code's place.
+    EXPECT_EQ(splitExecLine(QStringLiteral("v %f"), {"/a b.VT3", "/c.VT3"}), QStringList({"v", "/a b.VT3"}));
+    EXPECT_EQ(splitExecLine(QStringLiteral("v %F"), {"/a.VT3", "/c.VT3"}), QStringList({"v", "/a.VT3", "/c.VT3"}));
 }
 
 TEST(DesktopEntry, RefusesExecLinesAMenuWouldNotRunAsWritten) {
@@ -34,7 +39,9 @@ TEST(DesktopEntry, RefusesExecLinesAMenuWouldNotRunAsWritten) {
              "cd; vantrel5",              // reserved character outside quotes
              "vantrel5 $HOME",
              "a \"\\n\"", // only " ` $ and \ may be escaped inside quotes
-             "vantrel5 %f",
+             "vantrel5 %i",
+             "vantrel5 x%f",
+             "sh -c \"vantrel5 %f\"", // no field codes inside quotes
              "vantrel5 %",
          })
         EXPECT_THROW(splitExecLine(QString::fromUtf8(exec)), std::invalid_argument) << exec;

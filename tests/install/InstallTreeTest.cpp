@@ -296,49 +296,99 @@ TEST_F(InstalledTree, DesktopEntryProgramsAreTheInstalledOnes) {
     const bool found = !QStandardPaths::findExecutable(argv.first(), {tree.path(QStringLiteral("bin"))}).isEmpty() ||
                        !QStandardPaths::findExecutable(argv.first()).isEmpty();
     EXPECT_TRUE(found) << argv.first().toStdString();
-    // Either the program itself, or a shell that ends in it.
-    EXPECT_TRUE(argv.first() == tryExec || argv.last().endsWith(QStringLiteral("exec ") + tryExec))
+    // Either the program itself, or a shell whose command ends in it (with the file it was given).
+    EXPECT_TRUE(argv.first() == tryExec ||
+                (argv.size() >= 3 && argv[1] == QStringLiteral("-c") &&
+                 argv[2].contains(QRegularExpression(QStringLiteral("exec %1( \\\"\\$@\\\")?$").arg(tryExec)))))
         << argv.join(' ').toStdString();
 }
 
 // The tool keeps its files in its working directory; started from a menu, that is the home directory.
+// A parameter file opened from the file manager reaches the tool as its argument.
 TEST_F(InstalledTree, DesktopEntryStartsTheInstalledToolInTheHomeDirectory) {
-    QStringList argv = splitExecLine(tree.desktopEntry().value(QStringLiteral("Exec")));
-    ASSERT_FALSE(argv.isEmpty());
+    for (const QStringList& files : {QStringList{}, QStringList{QStringLiteral("/tmp/site 12.VT3")}}) {
+        SCOPED_TRACE(files.join(' ').toStdString());
+        QStringList argv = splitExecLine(tree.desktopEntry().value(QStringLiteral("Exec")), files);
+        ASSERT_FALSE(argv.isEmpty());
 
-    QTemporaryDir home;
-    QTemporaryDir elsewhere;
-    QTemporaryDir config;
-    ASSERT_TRUE(home.isValid() && elsewhere.isValid() && config.isValid());
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("HOME"), home.path());
-    environment.insert(QStringLiteral("PATH"), tree.path(QStringLiteral("bin")) + QStringLiteral(":/usr/bin:/bin"));
-    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        QTemporaryDir home;
+        QTemporaryDir elsewhere;
+        QTemporaryDir config;
+        ASSERT_TRUE(home.isValid() && elsewhere.isValid() && config.isValid());
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("HOME"), home.path());
+        environment.insert(QStringLiteral("PATH"), tree.path(QStringLiteral("bin")) + QStringLiteral(":/usr/bin:/bin"));
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
 
-    QProcess tool;
-    tool.setProcessEnvironment(environment);
-    tool.setWorkingDirectory(elsewhere.path());
-    const QString program = argv.takeFirst();
-    tool.start(program, argv);
-    ASSERT_TRUE(tool.waitForStarted(5000)) << tool.errorString().toStdString();
+        QProcess tool;
+        tool.setProcessEnvironment(environment);
+        tool.setWorkingDirectory(elsewhere.path());
+        const QString program = argv.takeFirst();
+        tool.start(program, argv);
+        ASSERT_TRUE(tool.waitForStarted(5000)) << tool.errorString().toStdString();
 
-    const QString proc = QStringLiteral("/proc/%1/").arg(tool.processId());
-    const QString binary = QFileInfo(tree.path(QStringLiteral("bin/vantrel5"))).canonicalFilePath();
-    const bool replaced =
-        waitUntil([&] { return QFile::symLinkTarget(proc + QStringLiteral("exe")) == binary; }, 10000);
-    const QString workingDirectory = QFile::symLinkTarget(proc + QStringLiteral("cwd"));
-    // Still there a moment later: the tool came up rather than failing at start.
-    pumpEvents(1000);
-    const bool running = tool.state() == QProcess::Running;
-    tool.kill();
-    tool.waitForFinished(5000);
-    const std::string output = QString::fromLocal8Bit(tool.readAll()).toStdString();
+        const QString proc = QStringLiteral("/proc/%1/").arg(tool.processId());
+        const QString binary = QFileInfo(tree.path(QStringLiteral("bin/vantrel5"))).canonicalFilePath();
+        const bool replaced =
+            waitUntil([&] { return QFile::symLinkTarget(proc + QStringLiteral("exe")) == binary; }, 10000);
+        const QString workingDirectory = QFile::symLinkTarget(proc + QStringLiteral("cwd"));
+        QFile cmdline(proc + QStringLiteral("cmdline"));
+        const QList<QByteArray> toolArgs =
+            cmdline.open(QIODevice::ReadOnly) ? cmdline.readAll().split('\0') : QList<QByteArray>{};
+        // Still there a moment later: the tool came up rather than failing at start.
+        pumpEvents(1000);
+        const bool running = tool.state() == QProcess::Running;
+        tool.kill();
+        tool.waitForFinished(5000);
+        const std::string output = QString::fromLocal8Bit(tool.readAll()).toStdString();
 
-    ASSERT_TRUE(replaced) << "the entry's command did not become " << binary.toStdString() << "\n" << output;
-    EXPECT_EQ(workingDirectory, QFileInfo(home.path()).canonicalFilePath());
-    EXPECT_TRUE(running) << output;
-    EXPECT_TRUE(QDir(elsewhere.path()).isEmpty()) << "the tool wrote into the directory it was started from";
+        ASSERT_TRUE(replaced) << "the entry's command did not become " << binary.toStdString() << "\n" << output;
+        EXPECT_EQ(workingDirectory, QFileInfo(home.path()).canonicalFilePath());
+        EXPECT_TRUE(running) << output;
+        EXPECT_TRUE(QDir(elsewhere.path()).isEmpty()) << "the tool wrote into the directory it was started from";
+        // argv[0], then the file when there is one (the list ends in an empty item after the last NUL).
+        EXPECT_EQ(toolArgs.value(1), files.isEmpty() ? QByteArray() : files.first().toUtf8());
+    }
+}
+
+TEST_F(InstalledTree, ParameterFilesHaveTheirTypeAndThePackageItsDocuments) {
+    QFile mime(tree.path(QStringLiteral("share/mime/packages/vantrel5.xml")));
+    ASSERT_TRUE(mime.open(QIODevice::ReadOnly));
+    QXmlStreamReader xml(&mime);
+    QString type;
+    QStringList globs;
+    QString hungarian;
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        if (xml.name() == QLatin1String("mime-type"))
+            type = xml.attributes().value(QLatin1String("type")).toString();
+        else if (xml.name() == QLatin1String("glob"))
+            globs << xml.attributes().value(QLatin1String("pattern")).toString();
+        else if (xml.name() == QLatin1String("comment") &&
+                 xml.attributes().value(QLatin1String("xml:lang")) == QLatin1String("hu"))
+            hungarian = xml.readElementText();
+    }
+    EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+    EXPECT_EQ(type, QStringLiteral("application/x-vantrel-parameters"));
+    EXPECT_EQ(globs, QStringList({QStringLiteral("*.VT3"), QStringLiteral("*.vt3")}));
+    EXPECT_EQ(hungarian, QStringLiteral("Vantrel paraméterfájl"));
+    EXPECT_TRUE(tree.desktopEntry().list(QStringLiteral("MimeType")).contains(type));
+
+    QFile copyright(tree.path(QStringLiteral("share/doc/vantrel5/copyright")));
+    ASSERT_TRUE(copyright.open(QIODevice::ReadOnly));
+    const QByteArray licence = copyright.readAll();
+    EXPECT_TRUE(licence.startsWith("Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/"));
+    EXPECT_TRUE(licence.contains("\nLicense: MIT\n"));
+    const Finished changelog =
+        runProgram(QStringLiteral("gzip"),
+                   {QStringLiteral("-dc"), tree.path(QStringLiteral("share/doc/vantrel5/changelog.Debian.gz"))});
+    ASSERT_TRUE(changelog.ran && changelog.exitCode == 0) << text(changelog);
+    EXPECT_TRUE(changelog.out.startsWith(QStringLiteral("vantrel5 (" VANTREL_PROJECT_VERSION "-1) ")))
+        << text(changelog);
+    EXPECT_FALSE(licence.contains("example.") || changelog.out.contains(QStringLiteral("example.")))
+        << "a placeholder address";
 }
 
 TEST_F(InstalledTree, MetainfoPassesTheValidatorsAndNamesInstalledFiles) {
