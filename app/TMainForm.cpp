@@ -157,7 +157,10 @@ void TMainForm::ButtonSelectSerialClick() {
     if (!noTransferOrStopped([this] { ButtonSelectSerialClick(); }))
         return;
     sorosDialog1_->setDefaultPort(ui->Panel1->text());
-    if (!sorosDialog1_->Execute())
+    const bool chosen = sorosDialog1_->Execute();
+    if (sorosDialog1_->searched())
+        setAnsweredPorts(sorosDialog1_->answeredPorts());
+    if (!chosen)
         return;
     ui->Panel1->setText(sorosDialog1_->PortHNev());
     // While the link is open the port is switched at once. If the new port cannot be opened, the driver's
@@ -173,7 +176,8 @@ void TMainForm::btConnectClick() {
         // The status line says it all; no other message. The reason goes to the second field.
         reason = portOpenReason(e.SystemError() < 0 ? EIO : e.SystemError(), devicePathForPort(ComPort1().Port()));
         if (!answeredPorts_.isEmpty() && !answeredPorts_.contains(ComPort1().Port()))
-            reason += QStringLiteral(" A modul máshol válaszolt: próbálja a \"Modul keresése\" gombot.");
+            reason += QStringLiteral(" Modul legutóbb itt válaszolt: %1 (\"Modul keresése\" a portválasztóban).")
+                          .arg(answeredPorts_.join(QStringLiteral(", ")));
     }
     const bool connected = ComPort1().Connected();
     ui->StatusBar1->showMessage(connected ? kLinkOk : kLinkFailed);

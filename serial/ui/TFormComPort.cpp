@@ -2,6 +2,7 @@
 #include "serial/ui/TFormComPort.h"
 
 #include "common/ui/Dialogs.h"
+#include "serial/ModuleProbe.h"
 #include "serial/ports/PortChoice.h"
 #include "serial/ports/PortEntry.h"
 #include "serial/ports/PortEnumerator.h"
@@ -16,6 +17,8 @@
 #include <QShowEvent>
 #include <QStyledItemDelegate>
 #include <QTimer>
+#include <chrono>
+#include <future>
 
 namespace vantrel {
 
@@ -25,6 +28,7 @@ namespace {
 
 constexpr int kRefreshMs = 1000;
 constexpr int kTextIndent = 5;
+constexpr int kProbeMs = 1000; // a module answers a status request well within a second
 
 // Colours of a line: present or absent, selected or not. Unselected lines sit on the window's face colour.
 const QColor kPresentText(0, 0, 0);
@@ -90,6 +94,7 @@ void TFormComPort::FormCreate() {
             Button1Click();
     });
     connect(ui->Button1, &QPushButton::clicked, this, &TFormComPort::Button1Click);
+    connect(ui->btSearch, &QPushButton::clicked, this, [this] { searchModules(); });
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -173,9 +178,10 @@ void TFormComPort::StringgridInit() {
             item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
             grid->setItem(row, 0, item);
         }
-        if (item->text() != line || item->data(Qt::AccessibleTextRole).isNull()) {
+        const QString spoken = EntryName(line) + markOf(line);
+        if (item->text() != line || item->data(Qt::AccessibleTextRole).toString() != spoken) {
             item->setText(line);
-            item->setData(Qt::AccessibleTextRole, EntryName(line));
+            item->setData(Qt::AccessibleTextRole, spoken);
         }
     }
     updatingGrid_ = false;
@@ -199,7 +205,7 @@ void TFormComPort::StringGrid1DrawCell(QPainter& painter, const QRect& rect, int
         const QFontMetrics metrics(painter.font());
         const int top = rect.top() + (rect.height() - metrics.height()) / 2;
         painter.drawText(QPoint(rect.left() + kTextIndent, top + metrics.ascent()),
-                         QStringLiteral(" - ") + EntryName(line));
+                         QStringLiteral(" - ") + EntryName(line) + markOf(line));
     } catch (...) {
         // A failed paint must not take the window down; the next paint tries again.
     }
@@ -291,6 +297,64 @@ void TFormComPort::jporthozzadsa1Click() {
     UserPorts_ << UserPortLine(number);
     StringgridInit();
     GridBeallit(EntryName(UserPorts_.constLast()));
+}
+
+QString TFormComPort::markOf(const QString& line) const {
+    const int number = PortNumberOf(line);
+    const QString mark = number > 0 ? marks_.value(QStringLiteral("COM%1").arg(number)) : QString();
+    return mark.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(mark);
+}
+
+QStringList TFormComPort::searchModules() {
+    QStringList names;
+    for (const QStringList* lines : {&UserPorts_, &ListedPorts_})
+        for (const QString& line : *lines) {
+            const int number = PortNumberOf(line);
+            if (!line.isEmpty() && line.front() == QLatin1Char('+') && number > 0)
+                names << QStringLiteral("COM%1").arg(number);
+        }
+    names.removeDuplicates();
+    // The probe runs beside the event loop, so the window keeps painting; the user waits at most about a
+    // second, all ports at once.
+    ui->btSearch->setEnabled(false);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    std::future<QList<ProbeResult>> probing =
+        std::async(std::launch::async, [names] { return probePorts(names, kProbeMs); });
+    while (probing.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready)
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 10);
+    const QList<ProbeResult> results = probing.get();
+    QApplication::restoreOverrideCursor();
+    ui->btSearch->setEnabled(true);
+
+    marks_.clear();
+    answered_.clear();
+    for (const ProbeResult& result : results) {
+        switch (result.outcome) {
+        case ProbeResult::Outcome::Answered:
+            marks_[result.port] = QStringLiteral("modul válaszol");
+            answered_ << result.port;
+            break;
+        case ProbeResult::Outcome::Busy:
+            marks_[result.port] = QStringLiteral("foglalt, kihagyva");
+            break;
+        case ProbeResult::Outcome::NoAnswer:
+            marks_[result.port] = QStringLiteral("nem válaszol");
+            break;
+        case ProbeResult::Outcome::OpenFailed:
+            marks_[result.port] = QStringLiteral("nem nyitható meg");
+            break;
+        }
+    }
+    StringgridInit();
+    ui->StringGrid1->viewport()->update();
+    // The first port that answered, by its line (the list shows friendly names, not bare COM names).
+    const int first = answered_.isEmpty() ? 0 : PortNumberOf(answered_.first());
+    for (int row = 0; first > 0 && row < ui->StringGrid1->rowCount(); ++row)
+        if (PortNumberOf(lineAt(row)) == first) {
+            GridBeallit(EntryName(lineAt(row)));
+            break;
+        }
+    return answered_;
 }
 
 void TFormComPort::UpdatePanelHints() {

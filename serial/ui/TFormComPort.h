@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QMap>
 #include <QStringList>
 #include <memory>
 
@@ -58,6 +59,13 @@ public:
     void jporthozzadsa1Click();
     void UpdatePanelHints();
 
+    // The module search: probes every present port at once (held ports are skipped), marks each line
+    // with what it found and selects the first port that answered. Returns the ports that answered.
+    QStringList searchModules();
+    // What the last search found, by port name ("COM5" -> "modul válaszol"); empty before a search.
+    const QMap<QString, QString>& searchMarks() const { return marks_; }
+    QStringList answeredPorts() const { return answered_; }
+
 protected:
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -67,6 +75,7 @@ private:
     void FormCreate();
     void selectRow(int row);
     int visibleRowCount() const;
+    QString markOf(const QString& line) const; // " (modul válaszol)" after a search, else empty
 
     std::unique_ptr<Ui::TFormComPort> ui;
     ports::PortEnumerator& enumerator_;
@@ -81,6 +90,8 @@ private:
     QStringList UserPorts_;
     QStringList ListedPorts_;
 
+    QMap<QString, QString> marks_;
+    QStringList answered_;
     int activations_ = 0;
     bool updatingGrid_ = false;    // row changes made by the window itself are not selections
     bool awayToOwnWindow_ = false; // lost activation to another window of the program (a modal box)

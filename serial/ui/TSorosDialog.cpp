@@ -45,6 +45,9 @@ bool TSorosDialog::Execute() {
     form->setPrompt(HozzaadSzoveg_.isEmpty() ? defaultPrompt() : HozzaadSzoveg_);
 
     const bool chosen = form->exec() == QDialog::Accepted && form;
+    searched_ = form && !form->searchMarks().isEmpty();
+    if (searched_)
+        answeredPorts_ = form->answeredPorts();
     if (chosen) {
         PortNev_ = form->PortNev();
         PortHNev_ = form->PortHNev();

@@ -44,6 +44,10 @@ public:
     QString PortHNev() const { return PortHNev_; }
     void setPortHNev(const QString& value) { PortHNev_ = value; }
     int PortIndex() const { return PortIndex_; }
+    // Whether the window's module search ran during the last Execute, and the ports that answered it
+    // (kept even when the window was cancelled: the search's finding stays true).
+    bool searched() const { return searched_; }
+    QStringList answeredPorts() const { return answeredPorts_; }
     void setPortIndex(int value) { PortIndex_ = value; }
     QString DialogusCimke() const { return DialogusCimke_; }
     void setDialogusCimke(const QString& value) { DialogusCimke_ = value; }
@@ -65,6 +69,8 @@ private:
     QString PortNev_;
     QString PortHNev_;
     int PortIndex_ = 0;
+    bool searched_ = false;
+    QStringList answeredPorts_;
     QString DialogusCimke_;
     QString DialogusSzoveg_;
     QString HozzaadCimke_;

@@ -1,20 +1,26 @@
 // The main window's port chooser button: the chosen port reaches the panel and the driver, and an open
 // link moves to the new port at once.
 #include "common/ui/Dialogs.h"
+#include "serial/SerialPort.h"
 #include "serial/ports/KeyTree.h"
 #include "serial/ports/PortEnumerator.h"
 #include "serial/ui/TFormComPort.h"
 #include "serial/ui/TSorosDialog.h"
-#include "serial/SerialPort.h"
 #include "tests/app/Program.h"
 #include "tests/support/Pty.h"
+#include "tools/sim/ModuleSimulator.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QLabel>
+#include <QMap>
 #include <QTableWidget>
 #include <QTimer>
+#include <fcntl.h>
 #include <functional>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 using namespace vantrel;
 
@@ -31,7 +37,8 @@ struct ChooserButton : ::testing::Test {
         tree->setText(key, QStringLiteral("Class"), QStringLiteral("Ports"));
         tree->setText(key, QStringLiteral("FriendlyName"), QStringLiteral("Test port (COM%1)").arg(number));
         tree->setText(key, QStringLiteral("Mfg"), QStringLiteral("Maker"));
-        tree->setText(ports::keypath::ActivePortMap, QStringLiteral("p%1").arg(number), QStringLiteral("COM%1").arg(number));
+        tree->setText(ports::keypath::ActivePortMap, QStringLiteral("p%1").arg(number),
+                      QStringLiteral("COM%1").arg(number));
     }
 
     // Presses the chooser button and, once the chooser is up, hands it to the given step. The poll is
@@ -115,4 +122,41 @@ TEST_F(ChooserButton, AChosenPortIsSavedAtExitAndShownAtTheNextStart) {
     program.start();
     EXPECT_EQ(program.main->ComPort1().Port(), QStringLiteral("COM7"));
     EXPECT_EQ(panel(), QStringLiteral("COM7")); // the restored port shows at once
+}
+
+TEST_F(ChooserButton, SearchMarksWhoAnswersSkipsHeldPortsAndSelectsTheFirst) {
+    sim::ModuleSimulator module;
+    module.setTiming({false, 0});
+    program.links.link(8, QString::fromStdString(module.openPseudoTerminal()));
+    module.start();
+    test::PtyPair mute, held;
+    program.links.link(7, mute.terminalPath());
+    program.links.link(9, held.terminalPath());
+    // Another program holds COM9 the way the driver does: nothing may be sent to it.
+    const int holder = ::open(QFile::encodeName(held.terminalPath()).constData(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(holder, 0);
+    ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
+    for (int n : {7, 8, 9})
+        port(n);
+
+    QMap<QString, QString> marks;
+    withChooser([&](TFormComPort* form) {
+        test::click(form, "btSearch");
+        marks = form->searchMarks();
+        EXPECT_EQ(form->PortNev(), QStringLiteral("COM8")) << "the first port that answered is selected";
+        test::click(form, "Button1");
+    });
+    ::close(holder);
+    EXPECT_EQ(marks.value("COM8"), QStringLiteral("modul válaszol"));
+    EXPECT_EQ(marks.value("COM7"), QStringLiteral("nem válaszol"));
+    EXPECT_EQ(marks.value("COM9"), QStringLiteral("foglalt, kihagyva"));
+    EXPECT_TRUE(held.read(100).isEmpty()) << "nothing is sent to a held port";
+    EXPECT_EQ(program.main->ComPort1().Port(), QStringLiteral("COM8"));
+
+    // A later failed connect elsewhere points at the port that answered.
+    program.links.link(12, QStringLiteral("/nonexistent/tty"));
+    program.main->ComPort1().setPort(QStringLiteral("COM12"));
+    test::click(program.main, "btConnect");
+    EXPECT_TRUE(test::child<QLabel>(program.main, "ReasonPanel")->text().contains("COM8"))
+        << test::child<QLabel>(program.main, "ReasonPanel")->text().toStdString();
 }
