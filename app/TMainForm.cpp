@@ -3,6 +3,7 @@
 #include "app/Version.h"
 #include "common/ui/Dialogs.h"
 #include "monitor/EventLog.h"
+#include "monitor/ui/TFormEventLog.h"
 #include "monitor/ui/TStateForm.h"
 #include "protocol/ModuleConnection.h"
 #include "protocol/ui/MemoBox.h"
@@ -51,6 +52,14 @@ TMainForm::TMainForm(ModuleConnection& connection, TStateForm& stateForm, TFormD
     connect(ui->btDisconnect, &QPushButton::clicked, this, &TMainForm::btDisconnectClick);
     connect(ui->btStatus, &QPushButton::clicked, this, &TMainForm::btStatusClick);
     connect(ui->btParameterSetting, &QPushButton::clicked, this, &TMainForm::btParameterSettingClick);
+    connect(ui->btLog, &QPushButton::clicked, this, [this] {
+        if (logForm_ == nullptr)
+            logForm_ = new TFormEventLog(this);
+        logForm_->reload();
+        logForm_->show();
+        logForm_->raise();
+        logForm_->activateWindow();
+    });
     connect(ui->btClose, &QPushButton::clicked, this, &TMainForm::btCloseClick);
 
     // The hidden key acts on the window itself and on these buttons, not on the port chooser button.

@@ -23,6 +23,7 @@ namespace vantrel {
 
 class ModuleConnection;
 class TFormDetails;
+class TFormEventLog;
 class TFormDownload;
 class TStateForm;
 class TSerialPort;
@@ -80,6 +81,7 @@ public:
 private:
     QLabel* reasonLabel_ = nullptr;
     QStringList answeredPorts_;
+    TFormEventLog* logForm_ = nullptr; // made when first asked for; owned by the window
     std::array<std::uint8_t, 3> loggedStatus_{};
     bool haveLoggedStatus_ = false;
 

@@ -2,6 +2,8 @@
 // their status texts, the hidden key, and closing.
 #include "app/TWelcomeForm.h"
 #include "common/ui/Dialogs.h"
+#include "monitor/EventLog.h"
+#include "monitor/ui/TFormEventLog.h"
 #include "monitor/ui/TStateForm.h"
 #include "params/ui/TSettingsForm.h"
 #include "protocol/ModuleConnection.h"
@@ -11,6 +13,7 @@
 #include "tests/support/PortLinks.h"
 #include "tests/support/Pty.h"
 #include "tests/support/Wait.h"
+#include "tests/support/WidgetAudit.h"
 #include "transfer/ParameterFile.h"
 #include "transfer/ui/TFormDownload.h"
 
@@ -249,4 +252,29 @@ TEST(MainWindow, WindowsOpenCentredOverTheMainWindowWithTheIcon) {
     transfer.hide();
     click(p.main, "btParameterSetting");
     EXPECT_EQ(transfer.pos(), QPoint(300, 200));
+}
+
+TEST(MainWindow, TheLogWindowShowsNewestFirstAndSavesACopy) {
+    Program p;
+    EventLog::append(QStringLiteral("napló próba: első"));
+    EventLog::append(QStringLiteral("napló próba: második"));
+    click(p.main, "btLog");
+    auto* log = p.main->findChild<TFormEventLog*>();
+    ASSERT_NE(log, nullptr);
+    EXPECT_TRUE(log->isVisible());
+    EXPECT_EQ(log->windowTitle(), QStringLiteral("Napló"));
+    EXPECT_EQ(test::accessibilityGaps(*log).join('\n').toStdString(), "");
+    const QString shown = log->listText();
+    const qsizetype second = shown.indexOf(QStringLiteral("napló próba: második"));
+    const qsizetype first = shown.indexOf(QStringLiteral("napló próba: első"));
+    ASSERT_GE(second, 0);
+    EXPECT_LT(second, first) << "newest first";
+
+    DialogScript script;
+    const QString copy = p.cwd.file("naplo.txt");
+    script.setNextFileName(copy);
+    click(log, "btSaveLog");
+    QFile saved(copy);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(saved.readAll()), shown);
 }
