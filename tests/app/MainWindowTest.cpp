@@ -27,6 +27,8 @@
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace vantrel;
 using test::waitUntil;
@@ -97,6 +99,26 @@ TEST(MainWindow, ConnectToAMissingDeviceShowsTheErrorInTheStatusLineOnly) {
     EXPECT_EQ(p.status(), QStringLiteral(" Hiba: A COM port nem elérhető!"));
     p.expectLinkButtons(false);
     EXPECT_TRUE(script.shown().isEmpty());
+}
+
+// Why the port failed follows in the second field: a missing device, and a device the user may not open.
+TEST(MainWindow, AFailedConnectSaysWhy) {
+    Program p;
+    p.links.link(1, QStringLiteral("/nonexistent/ttyGone"));
+    click(p.main, "btConnect");
+    const auto reason = [&] { return child<QLabel>(p.main, "ReasonPanel")->text(); };
+    EXPECT_FALSE(reason().isEmpty());
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root opens any device: the permission case needs an ordinary user";
+    test::PtyPair pty;
+    ASSERT_EQ(::chmod(QFile::encodeName(pty.terminalPath()).constData(), 0), 0);
+    p.links.link(1, pty.terminalPath());
+    click(p.main, "btConnect");
+    EXPECT_EQ(p.status(), QStringLiteral(" Hiba: A COM port nem elérhető!"));
+    // It names the group that owns the device (dialout for a serial adapter on Debian).
+    EXPECT_TRUE(reason().startsWith(QStringLiteral("Nincs jogosultság")) &&
+                reason().contains(QStringLiteral("csoport")))
+        << reason().toStdString();
 }
 
 TEST(MainWindow, ConnectAndDisconnectOverAPseudoTerminal) {

@@ -31,7 +31,8 @@ struct StatusEndToEnd : ::testing::Test {
 TEST_F(StatusEndToEnd, PolledStatusReachesTheLabels) {
     module.setStatus({0x1F, 25, 5, 0});
     test::click(program.main, "btStatus");
-    ASSERT_TRUE(test::waitUntil([&] { return label("lbGSMLine")->text() == QStringLiteral("Bejövő hívás folyamatban 5"); }));
+    ASSERT_TRUE(
+        test::waitUntil([&] { return label("lbGSMLine")->text() == QStringLiteral("Bejövő hívás folyamatban 5"); }));
     EXPECT_EQ(label("lbIN1")->text(), QStringLiteral("Rövidzár"));
     EXPECT_EQ(label("lbLineVoltage")->text(), QStringLiteral("Vonal rendben"));
     EXPECT_EQ(label("lbGSMpowVal")->text(), QStringLiteral("25"));
@@ -61,4 +62,29 @@ TEST_F(StatusEndToEnd, ModuleTextsReachTheMessageBoxAndTheVisibleDetailWindow) {
     ASSERT_TRUE(test::waitUntil([&] { return details.Memo4()->lines() == (QStringList{"GSM ok", "IN1"}); }));
     EXPECT_EQ(memoState->lines(), (QStringList{"Riasztas", "GSM ok", "IN1"}));
     EXPECT_TRUE(details.Memo3()->lines().isEmpty());
+}
+
+TEST_F(StatusEndToEnd, AModuleThatStopsAnsweringShowsStaleUntilItAnswersAgain) {
+    TStateForm& form = program.startup->stateForm();
+    qint64 now = 1'000'000;
+    form.setClock([&] { return now; });
+    module.setStatus({0x1F, 25, 5, 0});
+    test::click(program.main, "btStatus");
+    ASSERT_TRUE(test::waitUntil([&] { return label("lbGSMpowVal")->text() == QStringLiteral("25"); }));
+    EXPECT_TRUE(label("lbNoReply")->text().isEmpty());
+
+    sim::Faults silent;
+    silent.silentAfter = 0;
+    module.setFaults(silent);
+    now += 2500; // the polls of the next 2.5 s go unanswered
+    ASSERT_TRUE(test::waitUntil([&] { return form.isStale(); }, 3000));
+    EXPECT_EQ(label("lbNoReply")->text(), QStringLiteral("A modul nem válaszol!"));
+    EXPECT_EQ(label("lbNoReply")->palette().color(QPalette::WindowText), QColor(Qt::red));
+    EXPECT_FALSE(label("lbGSMpowVal")->isEnabled()) << "the last values stay, greyed";
+    EXPECT_EQ(label("lbGSMpowVal")->text(), QStringLiteral("25"));
+
+    module.setFaults({});
+    ASSERT_TRUE(test::waitUntil([&] { return !form.isStale(); }, 3000));
+    EXPECT_TRUE(label("lbNoReply")->text().isEmpty());
+    EXPECT_TRUE(label("lbGSMpowVal")->isEnabled());
 }
