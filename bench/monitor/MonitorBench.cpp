@@ -55,6 +55,14 @@ void pumpUntil(const std::function<bool()>& done, int timeoutMs) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
 }
 
+// A pseudo-terminal pair; the terminal side's path, empty when none could be made.
+QString openPty(int& master, int& slave) {
+    char name[256] = {};
+    if (::openpty(&master, &slave, nullptr, nullptr, nullptr) != 0 || ::ttyname_r(slave, name, sizeof name) != 0)
+        return {};
+    return QString::fromLocal8Bit(name);
+}
+
 void linkPort(const QString& portsDir, int number, const QString& device) {
     QFile::remove(portsDir + QStringLiteral("/COM%1").arg(number));
     QFile::link(device, portsDir + QStringLiteral("/COM%1").arg(number));
@@ -122,12 +130,11 @@ int main(int argc, char** argv) {
     {
         int master = -1;
         int slave = -1;
-        ::openpty(&master, &slave, nullptr, nullptr, nullptr);
-        char name[256] = {};
-        if (::ttyname_r(slave, name, sizeof name) != 0)
+        const QString device = openPty(master, slave);
+        if (device.isEmpty())
             return 1;
         ::close(slave);
-        linkPort(portsDir, 1, QString::fromLocal8Bit(name));
+        linkPort(portsDir, 1, device);
         Startup startup;
         startup.start();
         pumpUntil([&] { return startup.mainForm() && startup.mainForm()->isVisible(); }, 10000);
@@ -157,13 +164,12 @@ int main(int argc, char** argv) {
             } else {
                 int master = -1;
                 int slave = -1;
-                ::openpty(&master, &slave, nullptr, nullptr, nullptr);
-                char name[256] = {};
-                if (::ttyname_r(slave, name, sizeof name) != 0)
+                const QString device = openPty(master, slave);
+                if (device.isEmpty())
                     return 1;
                 masters.push_back(master);
                 masters.push_back(slave);
-                linkPort(portsDir, n, QString::fromLocal8Bit(name));
+                linkPort(portsDir, n, device);
             }
             names << QStringLiteral("COM%1").arg(n);
         }
