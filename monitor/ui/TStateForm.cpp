@@ -1,5 +1,7 @@
 #include "monitor/ui/TStateForm.h"
 
+#include "common/FileIO.h"
+
 #include "protocol/ModuleLink.h"
 #include "protocol/ui/MemoBox.h"
 #include "ui_TStateForm.h"
@@ -7,6 +9,7 @@
 #include "common/ui/Dialogs.h"
 #include "monitor/ui/SignalPlot.h"
 
+#include <QBuffer>
 #include <QDateTime>
 #include <QFile>
 #include <QLabel>
@@ -126,15 +129,17 @@ void TStateForm::btSaveHistoryClick() {
                                                       QStringLiteral("terero.csv"), QStringLiteral("csv")});
     if (name.isEmpty())
         return;
-    bool ok = false;
+    // Both kinds go through the same careful save as parameter files: a file the user may not write is
+    // left alone, and a failed save leaves nothing half-written.
+    QByteArray content;
+    bool ok = true;
     if (name.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive)) {
-        ok = plot_->grab().save(name, "PNG");
+        QBuffer buffer(&content);
+        ok = buffer.open(QIODevice::WriteOnly) && plot_->grab().save(&buffer, "PNG");
     } else {
-        QFile file(name);
-        ok = file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(history_.toCsv(clock_())) >= 0 &&
-             file.flush();
+        content = history_.toCsv(clock_());
     }
-    if (!ok)
+    if (!ok || writeFileAtomically(name, content))
         Dialogs::error(this, QStringLiteral("A fájl nem menthető: %1").arg(name));
 }
 

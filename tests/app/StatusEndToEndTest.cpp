@@ -1,11 +1,13 @@
 // The tool and the module simulator on the two ends of a pseudo-terminal: what the module reports reaches
 // the status monitor and the traffic detail window.
+#include "common/ui/Dialogs.h"
 #include "monitor/ui/TStateForm.h"
 #include "protocol/ui/MemoBox.h"
 #include "protocol/ui/TFormDetails.h"
 #include "tests/app/Program.h"
 #include "tools/sim/ModuleSimulator.h"
 
+#include <QFile>
 #include <QLabel>
 #include <gtest/gtest.h>
 
@@ -87,4 +89,17 @@ TEST_F(StatusEndToEnd, AModuleThatStopsAnsweringShowsStaleUntilItAnswersAgain) {
     ASSERT_TRUE(test::waitUntil([&] { return !form.isStale(); }, 3000));
     EXPECT_TRUE(label("lbNoReply")->text().isEmpty());
     EXPECT_TRUE(label("lbGSMpowVal")->isEnabled());
+
+    // The history saved as CSV and as PNG.
+    DialogScript script;
+    for (const char* name : {"terero.csv", "terero.png"}) {
+        const QString path = program.cwd.file(name);
+        script.setNextFileName(path);
+        test::click(&form, "btSaveHistory");
+        QFile saved(path);
+        ASSERT_TRUE(saved.open(QIODevice::ReadOnly)) << name;
+        const QByteArray bytes = saved.readAll();
+        EXPECT_TRUE(QByteArray(name).endsWith(".png") ? bytes.startsWith("\x89PNG") : bytes.contains("25")) << name;
+    }
+    EXPECT_TRUE(script.messages(DialogScript::Kind::Error).isEmpty());
 }
