@@ -125,10 +125,15 @@ QList<EventLog::Entry> EventLog::read(int maxEntries) {
     QList<Entry> out;
     const QString base = path();
     for (int i = 0; i < kFilesKept; ++i) {
-        QFile file(rotatedName(base, i));
+        // Only ordinary files: a log name pointing at a pipe or a device would block or never end. A log
+        // is rotated at 1 MB; more than a few times that is not one of ours, and only its start is read.
+        const QString name = rotatedName(base, i);
+        if (!QFileInfo(name).isFile())
+            continue;
+        QFile file(name);
         if (!file.open(QIODevice::ReadOnly))
             continue;
-        const QList<QByteArray> lines = file.readAll().split('\n');
+        const QList<QByteArray> lines = file.read(4 * kRotateSize).split('\n');
         for (qsizetype k = lines.size() - 1; k >= 0; --k) {
             const QString line = QString::fromUtf8(lines[k]);
             if (line.isEmpty())
