@@ -7,6 +7,7 @@
 #include "serial/PortNames.h"
 
 #include <QDir>
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
@@ -118,8 +119,11 @@ bool PortSession::waitFor(const std::function<bool()>& done, int ms) {
     deadline.start(ms);
     check.start(kLinkCheckMs);
     // Arrivals are handled inside processEvents; the check after each batch ends the wait without delay.
-    while (!done() && !linkLost() && !interrupted() && deadline.isActive())
+    while (!done() && !linkLost() && !interrupted() && deadline.isActive()) {
         loop.processEvents(QEventLoop::WaitForMoreEvents);
+        // Some event loops deliver what was posted while they slept only when next entered.
+        QCoreApplication::sendPostedEvents();
+    }
     return done();
 }
 

@@ -5,6 +5,8 @@ namespace vantrel {
 ModuleConnection::ModuleConnection() {
     receiver_.setDispatch([this](const Plaintext& plain) { DispatchFrame(plain); });
     port_.OnRxChar = [this](TSerialPort* sender, int count) { ComPort1RxChar(sender, count); };
+    // Everything the module sends is a secured frame.
+    port_.setMessageShape({static_cast<int>(FrameSize), FrameStart, FrameEnd});
     port_.OnLinkLost = [this](TSerialPort*) {
         try {
             port_.setConnected(false);

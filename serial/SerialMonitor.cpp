@@ -6,34 +6,32 @@
 #include <QEvent>
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
+#include <mutex>
 #include <poll.h>
-#include <sys/epoll.h>
 #include <sys/eventfd.h>
-#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
 namespace vantrel {
+
+using Clock = std::chrono::steady_clock;
 
 QEvent::Type TSerialMonitor::handOverEventType() {
     static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
     return type;
 }
 
-// What the thread and the user-interface thread share; kept alive by both, so a hand-over that is being
-// serviced while the port closes never touches a destroyed monitor.
+// What the thread and the user-interface thread share.
 struct TSerialMonitor::Shared {
-    std::mutex mutex;
-    std::condition_variable changed;
+    mutable std::mutex mutex;
     int wakeFd = -1;
-    bool pending = false;   // a hand-over waits for the user-interface thread
-    bool servicing = false; // the user-interface thread is running it now
-    bool finished = false;  // the thread has left its loop
-    bool failed = false;    // the last hand-over failed: the monitor ends
+    std::vector<char> inbox; // handed over, not yet taken
+    bool posted = false;     // a hand-over event is on its way; the next bytes need none of their own
+    bool finished = false;   // the thread has left its loop
 };
 
-TSerialMonitor::TSerialMonitor(TSerialPort* port, int fd) : port_(port), fd_(fd), shared_(std::make_shared<Shared>()) {
+TSerialMonitor::TSerialMonitor(TSerialPort* port, int fd, MessageShape shape)
+    : port_(port), fd_(fd), shape_(shape), shared_(std::make_shared<Shared>()) {
     shared_->wakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     thread_ = std::thread([this] { run(); });
 }
@@ -49,119 +47,149 @@ bool TSerialMonitor::running() const {
     return !shared_->finished;
 }
 
-namespace {
-
-int queuedBytes(int fd) {
-    int n = 0;
-    return ::ioctl(fd, FIONREAD, &n) == 0 ? n : 0;
+int TSerialMonitor::takeReceived(std::vector<char>& into) {
+    std::lock_guard lock(shared_->mutex);
+    shared_->posted = false;
+    const int taken = static_cast<int>(shared_->inbox.size());
+    into.insert(into.end(), shared_->inbox.begin(), shared_->inbox.end());
+    shared_->inbox.clear();
+    return taken;
 }
 
-} // namespace
+void TSerialMonitor::reportLoss() {
+    QCoreApplication::postEvent(port_, new QEvent(TSerialPort::linkLostEventType()));
+}
 
-bool TSerialMonitor::settle() {
-    // A slow line delivers its bytes one at a time; waking for each would cost almost two thousand wake-ups
-    // a second at 19200 baud. So while bytes come in, the thread does not watch the device but sleeps a
-    // step (about three characters' time) and looks how many have queued meanwhile: a step that brought
-    // fewer than a running line sends means the line has gone quiet and the bytes are handed over. The limit keeps a
-    // continuous stream flowing. Only the stop request and the line's hang-up end a step early.
-    using Clock = std::chrono::steady_clock;
-    const auto deadline = Clock::now() + kSettleLimit;
-    int queued = queuedBytes(fd_);
+bool TSerialMonitor::inboxFull() const {
+    // A user-interface thread that takes nothing (a modal wait, a stuck handler) is not fed without end:
+    // the bytes wait in the device's queue instead.
+    std::lock_guard lock(shared_->mutex);
+    return shared_->inbox.size() >= kInboxLimit;
+}
+
+bool TSerialMonitor::drain(int& fresh) {
+    fresh = 0;
     for (;;) {
-        pollfd wake{shared_->wakeFd, POLLIN, 0};
-        const timespec step{0, std::chrono::duration_cast<std::chrono::nanoseconds>(kGatherStep).count()};
-        const int n = ::ppoll(&wake, 1, &step, nullptr);
-        if (n < 0 && errno != EINTR)
+        if (inboxFull())
             return true;
-        if (n > 0)
-            return true; // asked to stop
-        pollfd device{fd_, 0, 0};
-        if (::poll(&device, 1, 0) > 0 && (device.revents & (POLLHUP | POLLERR)) != 0) {
-            QCoreApplication::postEvent(port_, new QEvent(TSerialPort::linkLostEventType()));
-            return true;
+        std::uint8_t chunk[512];
+        const ssize_t n = ::read(fd_, chunk, sizeof chunk);
+        if (n > 0) {
+            if (pending_ == 0)
+                pendingSince_ = Clock::now();
+            window_.insert(window_.end(), chunk, chunk + n);
+            pending_ += static_cast<int>(n);
+            fresh += static_cast<int>(n);
+            // A read that did not fill the chunk took all there was; what comes meanwhile waits for the
+            // next look, and a read less is a system call less for every message.
+            if (static_cast<std::size_t>(n) < sizeof chunk)
+                return true;
+            continue;
         }
-        // A step of a running line brings about three characters; fewer means the line stopped within it.
-        const int now = queuedBytes(fd_);
-        if (now - queued < kStillFlowing || Clock::now() >= deadline)
-            return false;
-        queued = now;
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n == 0 || errno == EAGAIN || errno == EWOULDBLOCK)
+            return true;
+        if (TSerialPort::isLinkLossError(errno)) {
+            handOver();
+            reportLoss();
+        }
+        return false;
     }
+}
+
+void TSerialMonitor::handOver() {
+    if (pending_ == 0)
+        return;
+    bool post = false;
+    {
+        std::lock_guard lock(shared_->mutex);
+        shared_->inbox.insert(shared_->inbox.end(), window_.end() - pending_, window_.end());
+        post = !shared_->posted;
+        shared_->posted = true;
+    }
+    pending_ = 0;
+    // Only what the next look at a message needs stays in the window.
+    const std::size_t keep = shape_.known() ? static_cast<std::size_t>(shape_.length) : 0;
+    if (window_.size() > keep)
+        window_.erase(window_.begin(), window_.end() - static_cast<std::ptrdiff_t>(keep));
+    if (post)
+        QCoreApplication::postEvent(port_, new QEvent(handOverEventType()));
+}
+
+TSerialMonitor::Wait TSerialMonitor::nextWait(int fresh, bool afterSleep) {
+    if (pending_ == 0)
+        return std::nullopt;
+    // A sleep that brought nothing: the line has gone quiet, whatever the bytes look like.
+    if (afterSleep && fresh == 0) {
+        handOver();
+        return std::nullopt;
+    }
+    if (shape_.known() && messageEndsWithin(shape_, window_, fresh)) {
+        const int missing = bytesToMessageEnd(shape_, window_);
+        handOver();
+        // A module sends its answers back to back: sleep until the next one would be complete, and hand
+        // it over then; if none came, the line is quiet and the thread waits for bytes again.
+        return kByteTime * (missing > 0 ? missing : shape_.length) + kMargin;
+    }
+    if (Clock::now() - pendingSince_ >= kHandOverLimit) {
+        handOver();
+        return kGatherStep;
+    }
+    const int missing = bytesToMessageEnd(shape_, window_);
+    if (missing > 0)
+        return kByteTime * missing + kMargin;
+    // Nothing known of these bytes: look again after a step; a step that brought fewer than a running line
+    // sends means the line stopped within it.
+    if (afterSleep && fresh < kStillFlowing) {
+        handOver();
+        return std::nullopt;
+    }
+    return kGatherStep;
 }
 
 void TSerialMonitor::run() {
     Shared& s = *shared_;
-    // Edge-triggered on the device: a notification means new bytes arrived, as a received-character event
-    // does. Bytes a handler leaves in the queue wait for the next arrival instead of waking us at once,
-    // so a handler that reads nothing cannot make the monitor spin.
-    const int ep = ::epoll_create1(EPOLL_CLOEXEC);
-    epoll_event device{};
-    device.events = EPOLLIN | EPOLLET | EPOLLRDHUP;
-    device.data.fd = fd_;
-    epoll_event wake{};
-    wake.events = EPOLLIN;
-    wake.data.fd = s.wakeFd;
-    const bool ready = ep >= 0 && ::epoll_ctl(ep, EPOLL_CTL_ADD, s.wakeFd, &wake) == 0 &&
-                       ::epoll_ctl(ep, EPOLL_CTL_ADD, fd_, &device) == 0;
-    bool stop = !ready;
+    // While bytes come in, the thread does not watch the device (that would wake it for each byte on a
+    // slow line, almost two thousand times a second at 19200 baud) but sleeps until the message is due
+    // and reads what has come meanwhile. Only the stop request ends a sleep early.
+    Wait wait;
+    bool stop = s.wakeFd < 0;
     while (!stop) {
-        epoll_event events[2];
-        const int n = ::epoll_wait(ep, events, 2, -1);
+        // During a timed sleep the device is watched for nothing but a hang-up or an error, which poll
+        // reports whatever was asked: a device gone ends the sleep at once.
+        pollfd fds[2] = {{s.wakeFd, POLLIN, 0}, {fd_, static_cast<short>(wait ? 0 : POLLIN), 0}};
+        int n;
+        if (wait) {
+            const auto ns = wait->count();
+            const timespec step{static_cast<time_t>(ns / 1'000'000'000), static_cast<long>(ns % 1'000'000'000)};
+            n = ::ppoll(fds, 2, &step, nullptr);
+        } else {
+            n = ::ppoll(fds, 2, nullptr, nullptr);
+        }
         if (n < 0 && errno == EINTR)
             continue;
-        if (n < 0)
+        if (n < 0 || (fds[0].revents & POLLIN) != 0)
+            break; // asked to stop
+        int fresh = 0;
+        // Bytes that came before a hang-up are still delivered, and first.
+        if (!drain(fresh))
             break;
-        bool readable = false;
-        for (int i = 0; i < n; ++i) {
-            if (events[i].data.fd == s.wakeFd)
-                stop = true;
-            else if (events[i].events & (EPOLLHUP | EPOLLERR)) {
-                // The device is gone: an unplugged adapter, the other end of a pseudo-terminal closed.
-                stop = true;
-                QCoreApplication::postEvent(port_, new QEvent(TSerialPort::linkLostEventType()));
-            } else if (events[i].events & EPOLLIN)
-                readable = true;
+        if ((fds[1].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+            // The device is gone: an unplugged adapter, the other end of a pseudo-terminal closed.
+            handOver();
+            reportLoss();
+            break;
         }
-        // Bytes a handler already took (they arrived while it ran) leave a notification but nothing to hand over.
-        if (stop || !readable || queuedBytes(fd_) == 0)
-            continue;
-        stop = settle();
-        if (stop)
-            continue;
-        std::unique_lock lock(s.mutex);
-        s.pending = true;
-        QCoreApplication::postEvent(port_, new QEvent(handOverEventType()));
-        s.changed.wait(lock, [&] { return !s.pending; });
-        stop = s.failed;
+        wait = nextWait(fresh, wait.has_value());
+        if (!wait && inboxFull())
+            wait = kGatherStep; // the device still holds bytes: look again later, do not spin on them
     }
-    if (ep >= 0)
-        ::close(ep);
-    // Like the end of the wait loop of any serial monitor: nothing half-received stays in the queues.
+    handOver();
+    // Like the end of the wait loop of any serial monitor: nothing half-received stays in the device's queues.
     ::tcflush(fd_, TCIOFLUSH);
     std::lock_guard lock(s.mutex);
     s.finished = true;
-    s.changed.notify_all();
-}
-
-void TSerialMonitor::serviceHandOver() {
-    const std::shared_ptr<Shared> keep = shared_;
-    {
-        std::lock_guard lock(keep->mutex);
-        if (!keep->pending || keep->servicing)
-            return;
-        keep->servicing = true;
-    }
-    bool failed = false;
-    try {
-        port_->deliverRxChar();
-    } catch (...) {
-        // An error in the hand-over ends the monitor; nothing is shown.
-        failed = true;
-    }
-    std::lock_guard lock(keep->mutex);
-    keep->servicing = false;
-    keep->pending = false;
-    keep->failed = failed;
-    keep->changed.notify_all();
 }
 
 void TSerialMonitor::stop() {
@@ -169,22 +197,6 @@ void TSerialMonitor::stop() {
         return;
     const std::uint64_t one = 1;
     [[maybe_unused]] const ssize_t w = ::write(shared_->wakeFd, &one, sizeof one);
-    std::unique_lock lock(shared_->mutex);
-    while (!shared_->finished) {
-        if (shared_->pending && !shared_->servicing) {
-            lock.unlock();
-            serviceHandOver();
-            lock.lock();
-            continue;
-        }
-        if (shared_->pending && shared_->servicing) {
-            // Closed from inside the receive handler: the thread need not wait for that handler any more.
-            shared_->pending = false;
-            shared_->changed.notify_all();
-        }
-        shared_->changed.wait(lock);
-    }
-    lock.unlock();
     thread_.join();
 }
 

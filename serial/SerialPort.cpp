@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QScopedValueRollback>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -156,7 +157,7 @@ void TSerialPort::open() {
     }
     // Time-outs: reads never wait (O_NONBLOCK); the write time-out is kept by WriteBytes itself.
 
-    monitor_ = std::make_unique<TSerialMonitor>(this, fd);
+    monitor_ = std::make_unique<TSerialMonitor>(this, fd, shape_);
 }
 
 void TSerialPort::close() {
@@ -166,6 +167,10 @@ void TSerialPort::close() {
     // transfer to abort before the monitor stops.
     if (monitor_) {
         monitor_->stop();
+        // What the monitor received before it stopped is still delivered, unless the close comes from the
+        // receive handler itself.
+        if (!delivering_)
+            deliverRxChar();
         monitor_.reset();
     }
     releaseDevice();
@@ -186,7 +191,8 @@ void TSerialPort::releaseDevice() {
     haveSavedSettings_ = false;
     linkLost_ = false;
     lossReported_ = false;
-    rxBegin_ = rxEnd_ = 0;
+    rx_.clear();
+    rxBegin_ = 0;
 }
 
 int TSerialPort::WriteBytes(const void* data, int count) {
@@ -238,27 +244,38 @@ int TSerialPort::ReadBytes(void* buffer, int count) {
         throw ESerialPort(ESerialPort::ReadFailed, EBADF);
     if (count <= 0)
         return 0;
-    if (rxQueued() == 0) {
-        rxBegin_ = rxEnd_ = 0;
-        ssize_t n;
-        do {
-            n = ::read(fd_, rxBuffer_.data(), rxBuffer_.size());
-        } while (n < 0 && errno == EINTR);
-        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
-            const int err = errno;
-            if (isLinkLossError(err))
-                noteLinkLost();
-            throw ESerialPort(ESerialPort::ReadFailed, err);
-        }
-        rxEnd_ = n > 0 ? static_cast<int>(n) : 0;
-        int waiting = 0;
-        if (::ioctl(fd_, FIONREAD, &waiting) != 0)
-            throw ESerialPort(ESerialPort::QueueStatusFailed, errno);
-    }
+    if (rxQueued() == 0 && takeFromMonitor() == 0 && !monitorRunning())
+        readDevice();
     const int taken = std::min(count, rxQueued());
-    std::memcpy(buffer, rxBuffer_.data() + rxBegin_, static_cast<size_t>(taken));
+    std::memcpy(buffer, rx_.data() + rxBegin_, static_cast<size_t>(taken));
     rxBegin_ += taken;
     return taken;
+}
+
+int TSerialPort::takeFromMonitor() {
+    if (!monitor_)
+        return 0;
+    if (rxBegin_ > 0 && rxQueued() == 0) {
+        rx_.clear();
+        rxBegin_ = 0;
+    }
+    return monitor_->takeReceived(rx_);
+}
+
+void TSerialPort::readDevice() {
+    char chunk[512];
+    ssize_t n;
+    do {
+        n = ::read(fd_, chunk, sizeof chunk);
+    } while (n < 0 && errno == EINTR);
+    if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
+        const int err = errno;
+        if (isLinkLossError(err))
+            noteLinkLost();
+        throw ESerialPort(ESerialPort::ReadFailed, err);
+    }
+    if (n > 0)
+        rx_.insert(rx_.end(), chunk, chunk + n);
 }
 
 bool TSerialPort::monitorRunning() const {
@@ -295,22 +312,25 @@ bool TSerialPort::event(QEvent* e) {
         return true;
     }
     if (e->type() == TSerialMonitor::handOverEventType()) {
-        if (monitor_)
-            monitor_->serviceHandOver();
+        // A handler that fails leaves the rest of its bytes; nothing is shown and the line goes on.
+        try {
+            deliverRxChar();
+        } catch (...) {
+            // The bytes the handler did not take wait for the next arrival.
+        }
         return true;
     }
     return QObject::event(e);
 }
 
 int TSerialPort::deliverRxChar() {
-    if (!Connected())
+    if (!Connected() || takeFromMonitor() == 0)
         return 0;
-    int waiting = 0;
-    if (::ioctl(fd_, FIONREAD, &waiting) != 0)
-        throw ESerialPort(ESerialPort::QueueStatusFailed, errno);
-    waiting += rxQueued();
-    if (waiting > 0 && OnRxChar)
+    const int waiting = rxQueued();
+    if (OnRxChar) {
+        const QScopedValueRollback inside(delivering_, true);
         OnRxChar(this, waiting);
+    }
     return waiting;
 }
 

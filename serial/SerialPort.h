@@ -3,6 +3,7 @@
 #pragma once
 
 #include "common/Errors.h"
+#include "serial/MessageShape.h"
 
 #include <QEvent>
 #include <QObject>
@@ -11,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <termios.h>
+#include <vector>
 
 namespace vantrel {
 
@@ -68,6 +70,10 @@ public:
     // Called on the user-interface thread with the number of bytes waiting, whenever bytes have arrived.
     RxCharHandler OnRxChar;
 
+    // What the messages on the line look like; with it the monitor hands over each message as a whole, as
+    // soon as its last byte is in, and sleeps while it arrives. Takes effect at the next open.
+    void setMessageShape(const MessageShape& shape) { shape_ = shape; }
+
     // Whether the monitor thread still waits for bytes; it ends by itself when the device goes away.
     bool monitorRunning() const;
 
@@ -92,17 +98,23 @@ private:
     // Marks the loss and posts its report once; the error of a failed call on a gone device.
     void noteLinkLost();
     static bool isLinkLossError(int err);
-    // Runs on the user-interface thread for each hand-over of the monitor; returns the count delivered.
+    // Runs on the user-interface thread for each hand-over of the monitor (and once when the port closes):
+    // calls OnRxChar when new bytes came; returns the count delivered.
     int deliverRxChar();
 
-    // Bytes taken from the device but not yet read by the program: the receive queue continues here, so
+    // Bytes the monitor handed over but the program has not read yet: the receive queue continues here, so
     // the byte-at-a-time reads of the receive handler cost no system call each.
-    int rxQueued() const { return rxEnd_ - rxBegin_; }
+    int rxQueued() const { return static_cast<int>(rx_.size()) - rxBegin_; }
+    // Moves what the monitor has handed over behind the bytes still unread; returns how many came.
+    int takeFromMonitor();
+    // The old way, for a port whose monitor has ended: reads the device itself (and meets its error).
+    void readDevice();
 
     QString port_ = QStringLiteral("COM1");
-    std::array<char, 4096> rxBuffer_{};
+    MessageShape shape_;
+    std::vector<char> rx_;
     int rxBegin_ = 0;
-    int rxEnd_ = 0;
+    bool delivering_ = false;
     int fd_ = -1;
     termios savedSettings_{};
     bool haveSavedSettings_ = false;

@@ -75,6 +75,9 @@ TransferOutcome ParameterTransfer::finish(TransferOutcome outcome) {
 ParameterTransfer::Wait ParameterTransfer::waitFor(const std::uint8_t& flag, int ticks) {
     Countdown = ticks;
     for (;;) {
+        // Some event loops deliver the events posted while they slept only when next entered, then sleep
+        // again before returning: the line's hand-over is taken here so its flag is seen at once.
+        QCoreApplication::sendPostedEvents();
         if (flag)
             return Wait::Arrived;
         if (stopRequested_) {
