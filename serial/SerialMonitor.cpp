@@ -2,13 +2,9 @@
 
 #include "serial/SerialPort.h"
 
-#include <QCoreApplication>
-#include <QEvent>
-#include <algorithm>
+#include <QSocketNotifier>
 #include <cerrno>
-#include <mutex>
 #include <poll.h>
-#include <sys/eventfd.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -16,62 +12,80 @@ namespace vantrel {
 
 using Clock = std::chrono::steady_clock;
 
-QEvent::Type TSerialMonitor::handOverEventType() {
-    static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
-    return type;
-}
-
-// What the thread and the user-interface thread share.
-struct TSerialMonitor::Shared {
-    mutable std::mutex mutex;
-    int wakeFd = -1;
-    std::vector<char> inbox; // handed over, not yet taken
-    bool posted = false;     // a hand-over event is on its way; the next bytes need none of their own
-    bool finished = false;   // the thread has left its loop
-};
-
 TSerialMonitor::TSerialMonitor(TSerialPort* port, int fd, MessageShape shape)
-    : port_(port), fd_(fd), shape_(shape), shared_(std::make_shared<Shared>()) {
-    shared_->wakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    thread_ = std::thread([this] { run(); });
+    : port_(port), fd_(fd), shape_(shape), notifier_(new QSocketNotifier(fd, QSocketNotifier::Read, this)) {
+    sleep_.setSingleShot(true);
+    sleep_.setTimerType(Qt::PreciseTimer);
+    connect(notifier_, &QSocketNotifier::activated, this, [this] { look(false); });
+    connect(&sleep_, &QTimer::timeout, this, [this] { look(true); });
 }
 
 TSerialMonitor::~TSerialMonitor() {
     stop();
-    if (shared_->wakeFd >= 0)
-        ::close(shared_->wakeFd);
 }
 
-bool TSerialMonitor::running() const {
-    std::lock_guard lock(shared_->mutex);
-    return !shared_->finished;
+void TSerialMonitor::stop() {
+    if (!running_)
+        return;
+    running_ = false;
+    notifier_->setEnabled(false);
+    sleep_.stop();
+    int fresh = 0;
+    if (drain(fresh))
+        handOver();
+    // Nothing half-received stays in the device's queues for whoever opens it next.
+    ::tcflush(fd_, TCIOFLUSH);
 }
 
 int TSerialMonitor::takeReceived(std::vector<char>& into) {
-    std::lock_guard lock(shared_->mutex);
-    shared_->posted = false;
-    const int taken = static_cast<int>(shared_->inbox.size());
-    into.insert(into.end(), shared_->inbox.begin(), shared_->inbox.end());
-    shared_->inbox.clear();
+    const int taken = static_cast<int>(inbox_.size());
+    into.insert(into.end(), inbox_.begin(), inbox_.end());
+    inbox_.clear();
     return taken;
 }
 
-void TSerialMonitor::reportLoss() {
-    QCoreApplication::postEvent(port_, new QEvent(TSerialPort::linkLostEventType()));
+void TSerialMonitor::look(bool afterSleep) {
+    notifier_->setEnabled(false);
+    if (inboxFull()) {
+        carryOn(kGatherStep); // the port is behind: the bytes wait in the device meanwhile
+        return;
+    }
+    int fresh = 0;
+    if (drain(fresh)) {
+        if (!afterSleep && fresh == 0 && hungUp())
+            lose();
+        else
+            carryOn(nextWait(fresh, afterSleep));
+    }
+    // Last, with nothing of this monitor touched after it: the receive handler may close the port, and
+    // with it the monitor.
+    if (due_) {
+        due_ = false;
+        port_->deliverHandOver();
+    }
 }
 
-bool TSerialMonitor::inboxFull() const {
-    // A user-interface thread that takes nothing (a modal wait, a stuck handler) is not fed without end:
-    // the bytes wait in the device's queue instead.
-    std::lock_guard lock(shared_->mutex);
-    return shared_->inbox.size() >= kInboxLimit;
+bool TSerialMonitor::hungUp() const {
+    // Woken with nothing to read: a hang-up that reads do not report (they return nothing on a quiet line
+    // and on a hung-up one alike).
+    pollfd device{fd_, 0, 0};
+    return ::poll(&device, 1, 0) > 0 && (device.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+}
+
+void TSerialMonitor::carryOn(const Wait& wait) {
+    if (!running_)
+        return;
+    if (wait) {
+        // Timers count in whole milliseconds: rounded up, a sleep never ends before the message is due.
+        sleep_.start(std::chrono::ceil<std::chrono::milliseconds>(*wait));
+        return;
+    }
+    notifier_->setEnabled(true);
 }
 
 bool TSerialMonitor::drain(int& fresh) {
     fresh = 0;
-    for (;;) {
-        if (inboxFull())
-            return true;
+    while (!inboxFull()) {
         std::uint8_t chunk[512];
         const ssize_t n = ::read(fd_, chunk, sizeof chunk);
         if (n > 0) {
@@ -80,8 +94,7 @@ bool TSerialMonitor::drain(int& fresh) {
             window_.insert(window_.end(), chunk, chunk + n);
             pending_ += static_cast<int>(n);
             fresh += static_cast<int>(n);
-            // A read that did not fill the chunk took all there was; what comes meanwhile waits for the
-            // next look, and a read less is a system call less for every message.
+            // A read that did not fill the chunk took all there was: a system call less for every message.
             if (static_cast<std::size_t>(n) < sizeof chunk)
                 return true;
             continue;
@@ -90,31 +103,41 @@ bool TSerialMonitor::drain(int& fresh) {
             continue;
         if (n == 0 || errno == EAGAIN || errno == EWOULDBLOCK)
             return true;
-        if (TSerialPort::isLinkLossError(errno)) {
+        const int err = errno;
+        // Any other failure ends the watch; a read of the port's own then meets the error and reports it.
+        if (TSerialPort::isLinkLossError(err)) {
+            lose();
+        } else {
             handOver();
-            reportLoss();
+            running_ = false;
+            notifier_->setEnabled(false);
+            sleep_.stop();
         }
         return false;
     }
+    return true;
+}
+
+void TSerialMonitor::lose() {
+    // Bytes that came before the loss are still delivered, and first.
+    handOver();
+    running_ = false;
+    notifier_->setEnabled(false);
+    sleep_.stop();
+    ::tcflush(fd_, TCIOFLUSH);
+    port_->noteLinkLost();
 }
 
 void TSerialMonitor::handOver() {
     if (pending_ == 0)
         return;
-    bool post = false;
-    {
-        std::lock_guard lock(shared_->mutex);
-        shared_->inbox.insert(shared_->inbox.end(), window_.end() - pending_, window_.end());
-        post = !shared_->posted;
-        shared_->posted = true;
-    }
+    inbox_.insert(inbox_.end(), window_.end() - pending_, window_.end());
     pending_ = 0;
     // Only what the next look at a message needs stays in the window.
     const std::size_t keep = shape_.known() ? static_cast<std::size_t>(shape_.length) : 0;
     if (window_.size() > keep)
         window_.erase(window_.begin(), window_.end() - static_cast<std::ptrdiff_t>(keep));
-    if (post)
-        QCoreApplication::postEvent(port_, new QEvent(handOverEventType()));
+    due_ = true;
 }
 
 TSerialMonitor::Wait TSerialMonitor::nextWait(int fresh, bool afterSleep) {
@@ -129,7 +152,7 @@ TSerialMonitor::Wait TSerialMonitor::nextWait(int fresh, bool afterSleep) {
         const int missing = bytesToMessageEnd(shape_, window_);
         handOver();
         // A module sends its answers back to back: sleep until the next one would be complete, and hand
-        // it over then; if none came, the line is quiet and the thread waits for bytes again.
+        // it over then; if none came, the line is quiet and the device is watched again.
         return kByteTime * (missing > 0 ? missing : shape_.length) + kMargin;
     }
     if (Clock::now() - pendingSince_ >= kHandOverLimit) {
@@ -146,58 +169,6 @@ TSerialMonitor::Wait TSerialMonitor::nextWait(int fresh, bool afterSleep) {
         return std::nullopt;
     }
     return kGatherStep;
-}
-
-void TSerialMonitor::run() {
-    Shared& s = *shared_;
-    // While bytes come in, the thread does not watch the device (that would wake it for each byte on a
-    // slow line, almost two thousand times a second at 19200 baud) but sleeps until the message is due
-    // and reads what has come meanwhile. Only the stop request ends a sleep early.
-    Wait wait;
-    bool stop = s.wakeFd < 0;
-    while (!stop) {
-        // During a timed sleep the device is watched for nothing but a hang-up or an error, which poll
-        // reports whatever was asked: a device gone ends the sleep at once.
-        pollfd fds[2] = {{s.wakeFd, POLLIN, 0}, {fd_, static_cast<short>(wait ? 0 : POLLIN), 0}};
-        int n;
-        if (wait) {
-            const auto ns = wait->count();
-            const timespec step{static_cast<time_t>(ns / 1'000'000'000), static_cast<long>(ns % 1'000'000'000)};
-            n = ::ppoll(fds, 2, &step, nullptr);
-        } else {
-            n = ::ppoll(fds, 2, nullptr, nullptr);
-        }
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0 || (fds[0].revents & POLLIN) != 0)
-            break; // asked to stop
-        int fresh = 0;
-        // Bytes that came before a hang-up are still delivered, and first.
-        if (!drain(fresh))
-            break;
-        if ((fds[1].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
-            // The device is gone: an unplugged adapter, the other end of a pseudo-terminal closed.
-            handOver();
-            reportLoss();
-            break;
-        }
-        wait = nextWait(fresh, wait.has_value());
-        if (!wait && inboxFull())
-            wait = kGatherStep; // the device still holds bytes: look again later, do not spin on them
-    }
-    handOver();
-    // Like the end of the wait loop of any serial monitor: nothing half-received stays in the device's queues.
-    ::tcflush(fd_, TCIOFLUSH);
-    std::lock_guard lock(s.mutex);
-    s.finished = true;
-}
-
-void TSerialMonitor::stop() {
-    if (!thread_.joinable())
-        return;
-    const std::uint64_t one = 1;
-    [[maybe_unused]] const ssize_t w = ::write(shared_->wakeFd, &one, sizeof one);
-    thread_.join();
 }
 
 } // namespace vantrel

@@ -1,78 +1,87 @@
-// The monitor thread of the serial driver: reads the device while the user-interface thread does other
-// work, gathers the bytes into whole messages, and hands them over through the port's event queue.
-// Internal to the driver.
+// The receiving side of the serial driver: watches the device on the user-interface thread's event loop,
+// gathers the bytes of a running line into whole messages, and hands them to the port, which calls the
+// receive handler there and then. Internal to the driver.
+//
+// A slow line must not cost a wake-up per byte (almost two thousand a second at 19200 baud). So the
+// device is watched only while the line is quiet; once bytes come, the monitor stops watching and sleeps
+// on a timer until the message they begin is due to be complete, then reads all that came meanwhile in
+// one go. Everything runs on one thread, so a whole message costs the process one wake-up.
 #pragma once
 
 #include "serial/MessageShape.h"
 
-#include <QEvent>
+#include <QObject>
+#include <QTimer>
 #include <chrono>
 #include <cstdint>
-#include <memory>
 #include <optional>
-#include <thread>
 #include <vector>
+
+class QSocketNotifier;
 
 namespace vantrel {
 
 class TSerialPort;
 
-class TSerialMonitor {
+class TSerialMonitor : public QObject {
 public:
-    // Starts the thread on an open device; the port receives the hand-over and loss events.
+    // Starts watching an open device; the port receives the hand-over and loss events.
     TSerialMonitor(TSerialPort* port, int fd, MessageShape shape);
-    ~TSerialMonitor(); // stops and joins
+    ~TSerialMonitor() override;
 
-    // Stops the thread and waits for it to end. Bytes it had received stay to be taken.
+    // Stops watching. What the device holds at that moment is read first and stays to be taken.
     void stop();
 
-    // Moves the bytes handed over so far to the end of `into` and returns how many; called on the
-    // user-interface thread. The next bytes post a new hand-over event.
+    // Moves the bytes handed over so far to the end of `into` and returns how many.
     int takeReceived(std::vector<char>& into);
 
-    bool running() const;
-
-    // The event type of a hand-over, posted to the port.
-    static QEvent::Type handOverEventType();
+    // Whether the device is still watched: false once stopped or once the device has gone.
+    bool running() const { return running_; }
 
     // The time of one character at the link's 19200 baud, 8N1.
     static constexpr std::chrono::nanoseconds kByteTime{1'000'000'000LL * 10 / 19200};
 
 private:
-    struct Shared;
     using Wait = std::optional<std::chrono::nanoseconds>;
 
-    void run();
+    // Looks at the line: when the device has something to say (bytes, or a hang-up) while it is watched,
+    // and when a sleep has ended. Hands what is complete to the port, as its last step.
+    void look(bool afterSleep);
+    bool hungUp() const;
     // Reads everything the device holds into the window; false when the device failed (loss reported).
     bool drain(int& fresh);
-    // Passes the bytes not yet handed over to the user-interface thread.
+    // Passes the bytes not yet handed over to the port, at the end of the look.
     void handOver();
-    // How long to sleep before looking at the line again, after `fresh` new bytes; empty: wait for bytes.
+    // How long to sleep before looking at the line again, after `fresh` new bytes; empty: watch the device.
     Wait nextWait(int fresh, bool afterSleep);
-    void reportLoss();
-    bool inboxFull() const;
+    // Sleeps for the wait, or watches the device when there is none.
+    void carryOn(const Wait& wait);
+    void lose();
+    bool inboxFull() const { return inbox_.size() >= kInboxLimit; }
 
-    // Without a known message shape: a frame's end is seen within a step (about three characters) of its
+    // Without a known message shape: a frame's end is seen within a step (about four characters) of its
     // last byte, when the step brings fewer than kStillFlowing of them.
-    static constexpr std::chrono::microseconds kGatherStep{1500};
+    static constexpr std::chrono::microseconds kGatherStep{2000};
     static constexpr int kStillFlowing = 2;
     // A sleep that is meant to end with a message's last byte ends this much after it is due.
     static constexpr std::chrono::microseconds kMargin{250};
     // However the bytes look, a running line is handed over at least this often.
     static constexpr std::chrono::milliseconds kHandOverLimit{20};
-    // What the user-interface thread has not taken yet is held up to this size; beyond it the device's own
-    // queue fills instead.
+    // What the port has not taken yet is held up to this size; beyond it the device's own queue fills.
     static constexpr std::size_t kInboxLimit = 1 << 20;
 
     TSerialPort* port_;
     int fd_;
     MessageShape shape_;
-    std::shared_ptr<Shared> shared_;
-    // Thread-local state: the bytes of the message window (the last ones handed over, then the pending ones).
+    QSocketNotifier* notifier_;
+    QTimer sleep_;
+    bool running_ = true;
+    // The bytes of the message window: the last ones handed over, then the pending ones.
     std::vector<std::uint8_t> window_;
     int pending_ = 0;
     std::chrono::steady_clock::time_point pendingSince_{};
-    std::thread thread_;
+    std::vector<char> inbox_; // handed over, not yet taken
+    bool due_ = false;        // the port is to be told at the end of this look
 };
 
 } // namespace vantrel

@@ -311,16 +311,16 @@ bool TSerialPort::event(QEvent* e) {
         }
         return true;
     }
-    if (e->type() == TSerialMonitor::handOverEventType()) {
-        // A handler that fails leaves the rest of its bytes; nothing is shown and the line goes on.
-        try {
-            deliverRxChar();
-        } catch (...) {
-            // The bytes the handler did not take wait for the next arrival.
-        }
-        return true;
-    }
     return QObject::event(e);
+}
+
+void TSerialPort::deliverHandOver() {
+    // A handler that fails leaves the rest of its bytes; nothing is shown and the line goes on.
+    try {
+        deliverRxChar();
+    } catch (...) {
+        // The bytes the handler did not take wait for the next arrival.
+    }
 }
 
 int TSerialPort::deliverRxChar() {

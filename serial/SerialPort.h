@@ -70,11 +70,11 @@ public:
     // Called on the user-interface thread with the number of bytes waiting, whenever bytes have arrived.
     RxCharHandler OnRxChar;
 
-    // What the messages on the line look like; with it the monitor hands over each message as a whole, as
-    // soon as its last byte is in, and sleeps while it arrives. Takes effect at the next open.
+    // What the messages on the line look like; with it each message is handed over as a whole, as soon as
+    // its last byte is in, and the program sleeps while it arrives. Takes effect at the next open.
     void setMessageShape(const MessageShape& shape) { shape_ = shape; }
 
-    // Whether the monitor thread still waits for bytes; it ends by itself when the device goes away.
+    // Whether the device is still watched for bytes; the watch ends by itself when the device goes away.
     bool monitorRunning() const;
 
     // Called once on the user-interface thread when the device goes away while open (hang-up or error on
@@ -84,7 +84,7 @@ public:
     // Whether the open port has lost its device (cleared by closing).
     bool linkLost() const { return linkLost_; }
 
-    // The event type of the loss report, posted by the monitor thread to the port.
+    // The event type of the loss report, posted to the port.
     static QEvent::Type linkLostEventType();
 
 protected:
@@ -98,9 +98,11 @@ private:
     // Marks the loss and posts its report once; the error of a failed call on a gone device.
     void noteLinkLost();
     static bool isLinkLossError(int err);
-    // Runs on the user-interface thread for each hand-over of the monitor (and once when the port closes):
-    // calls OnRxChar when new bytes came; returns the count delivered.
+    // Runs for each hand-over of the monitor (and once when the port closes): calls OnRxChar when new bytes
+    // came; returns the count delivered.
     int deliverRxChar();
+    // The monitor's hand-over: an error the handler lets escape ends the delivery, not the line.
+    void deliverHandOver();
 
     // Bytes the monitor handed over but the program has not read yet: the receive queue continues here, so
     // the byte-at-a-time reads of the receive handler cost no system call each.

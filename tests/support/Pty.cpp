@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
+#include <sys/ioctl.h>
 #include <stdexcept>
 #include <termios.h>
 #include <unistd.h>
@@ -71,6 +72,11 @@ void PtyPair::closeControl() {
         ::close(master_);
         master_ = -1;
     }
+}
+
+int PtyPair::terminalQueued() const {
+    int queued = 0;
+    return ::ioctl(slave_, FIONREAD, &queued) == 0 ? queued : -1;
 }
 
 } // namespace vantrel::test

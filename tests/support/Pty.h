@@ -20,6 +20,8 @@ public:
     void write(const QByteArray& bytes);
     // Reads what has arrived within timeoutMs (stops early once `atLeast` bytes are in).
     QByteArray read(int timeoutMs, int atLeast = 1 << 30);
+    // Bytes written to the terminal side that its reader has not taken yet.
+    int terminalQueued() const;
     // Closes the controlling side: the terminal side sees the device vanish.
     void closeControl();
 

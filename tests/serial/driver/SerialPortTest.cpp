@@ -10,6 +10,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <thread>
 #include <unistd.h>
 
 using namespace vantrel;
@@ -249,4 +250,45 @@ TEST(SerialPort, WriteTimeOutEndsAWriteTheLineCannotTake) {
     // Once the module reads, writing goes on and nothing written was lost.
     EXPECT_EQ(p.pty.read(3000, accepted).size(), accepted);
     EXPECT_EQ(p.port.WriteText("end"), 3);
+}
+
+TEST(SerialPort, AShapedLineIsHandedOverMessageByMessageAndAHangUpMidMessageLosesNothing) {
+    LinkedPort p;
+    p.port.setMessageShape({18, '{', '}'});
+    bool lost = false;
+    p.port.OnLinkLost = [&](TSerialPort*) { lost = true; };
+    p.port.setConnected(true);
+
+    // Five frames back to back at the line's pace, byte by byte, as a module sends a page; their bodies
+    // hold the start and end bytes too.
+    QByteArray frames;
+    for (int f = 0; f < 5; ++f)
+        frames += "{" + QByteArray("ab}c{de").leftJustified(16, char('0' + f)) + "}";
+    std::thread module([&] {
+        for (char byte : frames) {
+            [[maybe_unused]] const ssize_t w = ::write(p.pty.controlFd(), &byte, 1);
+            usleep(520);
+        }
+    });
+    const bool all = waitUntil([&] { return p.received.size() >= frames.size(); });
+    module.join();
+    ASSERT_TRUE(all);
+    EXPECT_EQ(p.received, frames);
+    // A reader that woke for each byte would have handed over about 90 times.
+    EXPECT_LE(p.counts.size(), 10);
+
+    // Half of a long message, then the module's end of the line goes away while the port sleeps for the
+    // rest: what was read is delivered before the loss.
+    p.port.setConnected(false);
+    p.port.setMessageShape({1000, '{', '}'});
+    p.port.setConnected(true);
+    p.received.clear();
+    p.pty.write("{half");
+    test::pumpEvents(50);
+    EXPECT_TRUE(p.received.isEmpty()); // gathered, not handed over byte by byte
+    EXPECT_EQ(p.pty.terminalQueued(), 0);
+    p.pty.closeControl();
+    ASSERT_TRUE(waitUntil([&] { return lost; }, 2000));
+    EXPECT_EQ(p.received, QByteArray("{half"));
+    EXPECT_FALSE(p.port.monitorRunning());
 }
