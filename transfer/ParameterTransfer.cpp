@@ -32,7 +32,7 @@ ParameterTransfer::ParameterTransfer(ModuleLink& link, ImageBytes& image, Displa
     timer1_->setObjectName(QStringLiteral("Timer1"));
     timer1_->setInterval(TickMs);
     connect(timer1_, &QTimer::timeout, this, &ParameterTransfer::Timer1Timer);
-    timer1_->start();
+    // Ticks only while a transfer waits for the module: an idle tool is not woken ten times a second.
 }
 
 void ParameterTransfer::Timer1Timer() {
@@ -65,6 +65,7 @@ void ParameterTransfer::begin() {
 }
 
 TransferOutcome ParameterTransfer::finish(TransferOutcome outcome) {
+    timer1_->stop();
     if (outcome.succeeded())
         setPosition(static_cast<int>(PageCount));
     setColour(outcome.succeeded() ? colour::Green : colour::Red);
@@ -74,6 +75,8 @@ TransferOutcome ParameterTransfer::finish(TransferOutcome outcome) {
 
 ParameterTransfer::Wait ParameterTransfer::waitFor(const std::uint8_t& flag, int ticks) {
     Countdown = ticks;
+    if (!timer1_->isActive())
+        timer1_->start();
     for (;;) {
         // Some event loops deliver the events posted while they slept only when next entered, then sleep
         // again before returning: the line's hand-over is taken here so its flag is seen at once.

@@ -19,6 +19,7 @@
 #include <QClipboard>
 #include <QElapsedTimer>
 #include <QGuiApplication>
+#include <QImage>
 #include <QLabel>
 #include <QRegularExpression>
 #include <QTableWidget>
@@ -76,6 +77,14 @@ protected:
     }
     ImageBytes& image() { return form->ParameterImage; }
     int bar() const { return test::child<QProgressBar>(form, "Progress")->value(); }
+    // The colour the bar shows on screen in the middle of a page's step (1-based).
+    Rgb shownAt(int page) const {
+        auto* bar = test::child<QProgressBar>(form, "Progress");
+        const QImage shot = bar->grab().toImage();
+        const QColor c = shot.pixelColor((2 * page - 1) * shot.width() / 30, shot.height() / 2);
+        return {static_cast<std::uint8_t>(c.red()), static_cast<std::uint8_t>(c.green()),
+                static_cast<std::uint8_t>(c.blue())};
+    }
     void click(const char* name) { test::click(form, name); }
     QString outcome() const { return form->outcomeLine(); }
     void setChecked(const char* name, bool on) { test::child<QCheckBox>(form, name)->setChecked(on); }
@@ -125,6 +134,10 @@ TEST_F(TransferWindow, ReadOutcomes) {
     EXPECT_EQ(image(), imageOf(module.memory(), 0x00));
     EXPECT_TRUE(std::equal(form->TransferCopy().begin(), form->TransferCopy().end(), module.memory().begin()));
     expectUnlocked();
+    // What the installer sees: the bar full and green, and an outcome that can be selected and copied.
+    EXPECT_EQ(shownAt(1), kGreen);
+    EXPECT_EQ(shownAt(15), kGreen);
+    EXPECT_TRUE(test::child<QLabel>(form, "lbOutcome")->textInteractionFlags() & Qt::TextSelectableByMouse);
 
     // Failures keep the image as it was and stop red at the pages done.
     struct Case {
@@ -148,6 +161,10 @@ TEST_F(TransferWindow, ReadOutcomes) {
         click("btRead");
         EXPECT_EQ(bar(), c.bar);
         EXPECT_EQ(form->barColour(), kRed);
+        if (c.bar > 0) {
+            EXPECT_EQ(shownAt(c.bar), kRed);
+        }
+        EXPECT_NE(shownAt(c.bar + 1), kRed); // the pages not done stay empty
         EXPECT_EQ(outcome(), QString::fromUtf8(c.text));
         EXPECT_EQ(image(), before);
         expectUnlocked();

@@ -20,6 +20,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QPalette>
 #include <QPrinter>
 #include <QPushButton>
 #include <QTimer>
@@ -53,7 +54,7 @@ TFormDownload::TFormDownload(ModuleLink& link, QWidget* parent)
         link_, ParameterImage,
         ParameterTransfer::Display{[this](int p) { setBarPosition(p); }, [this](Rgb c) { SetBarColour(c); },
                                    [this](TransferOperation op, WritePhase phase, int pages) {
-                                       showOutcomeLine(progressText(op, phase, pages), false);
+                                       showProgressLine(progressText(op, phase, pages));
                                    }},
         this);
     // Set here, not in the form file: a button's text, set after, would put back its mnemonic.
@@ -83,8 +84,9 @@ TFormDownload::TFormDownload(ModuleLink& link, QWidget* parent)
     connect(ui->cbVerify, &QCheckBox::toggled, this, &TFormDownload::writeOptionsChanged);
 
     SetBarColour(colour::Green);
-    // Room for an outcome of two lines, so the window keeps its size whatever it says.
-    ui->lbOutcome->setMinimumHeight(2 * fontMetrics().lineSpacing());
+    // Room for an outcome of three lines, so the window keeps its size whatever it says. The line is of a
+    // fixed size, too: a new text then does not lay the whole window out anew, with every page of a transfer.
+    ui->lbOutcome->setFixedHeight(3 * fontMetrics().lineSpacing());
     const QSize size = sizeHint().expandedTo(QSize(320, 276));
     ui->lbOutcome->setFixedWidth(size.width() - layout()->contentsMargins().left() -
                                  layout()->contentsMargins().right());
@@ -95,14 +97,15 @@ TFormDownload::~TFormDownload() = default;
 
 void TFormDownload::SetBarColour(Rgb colour) {
     barColour_ = colour;
-    ui->Progress->setStyleSheet(QStringLiteral("QProgressBar::chunk { background-color: rgb(%1, %2, %3); }")
-                                    .arg(colour.r)
-                                    .arg(colour.g)
-                                    .arg(colour.b));
+    // Through the palette, not a style sheet: a bar drawn by the style-sheet machinery costs many times
+    // as much to paint, and it is painted with every page.
+    QPalette palette = ui->Progress->palette();
+    palette.setColor(QPalette::Highlight, QColor(colour.r, colour.g, colour.b));
+    ui->Progress->setPalette(palette);
 }
 
 void TFormDownload::setBarPosition(int position) {
-    ui->Progress->setValue(std::clamp(position, 0, kBarMaximum));
+    ui->Progress->setPosition(std::clamp(position, 0, kBarMaximum));
 }
 
 QString TFormDownload::outcomeLine() const {
@@ -113,9 +116,28 @@ void TFormDownload::logOutcome(const QString& text) {
     EventLog::append(text);
 }
 
+void TFormDownload::showProgressLine(const QString& text) {
+    // While pages go by the line is plain text: a selectable one is a small document, laid out and drawn
+    // anew with every page.
+    if (ui->lbOutcome->textInteractionFlags() != Qt::NoTextInteraction)
+        ui->lbOutcome->setTextInteractionFlags(Qt::NoTextInteraction);
+    showLine(text, false);
+}
+
 void TFormDownload::showOutcomeLine(const QString& text, bool failure) {
+    // An outcome can be selected and copied, into a report of a fault say.
+    if (ui->lbOutcome->textInteractionFlags() != Qt::TextSelectableByMouse)
+        ui->lbOutcome->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    showLine(text, failure);
+}
+
+void TFormDownload::showLine(const QString& text, bool failure) {
     ui->lbOutcome->setText(text);
-    ui->lbOutcome->setStyleSheet(failure ? QStringLiteral("color: rgb(192, 0, 0); font-weight: bold;") : QString());
+    // A style sheet set again re-styles the label and lays the window out anew: with every page of a
+    // transfer that would be most of what the transfer costs the processor.
+    const QString style = failure ? QStringLiteral("color: rgb(192, 0, 0); font-weight: bold;") : QString();
+    if (ui->lbOutcome->styleSheet() != style)
+        ui->lbOutcome->setStyleSheet(style);
 }
 
 QList<QWidget*> TFormDownload::lockedDuringTransfer() const {

@@ -75,6 +75,8 @@ private:
     void btImportClick();
     void setBarPosition(int position);
     void showOutcomeLine(const QString& text, bool failure);
+    void showProgressLine(const QString& text);
+    void showLine(const QString& text, bool failure);
     // Transfer outcomes and files opened or saved go to the event log as well.
     static void logOutcome(const QString& text);
     void writeOptionsChanged();
