@@ -27,6 +27,7 @@ test: build
 	@ctest --test-dir $(BUILD) --output-on-failure -j$(JOBS)
 
 bench: build
+	@scripts/bootstrap.sh bench
 	@scripts/bench.sh $(BUILD)
 
 test-asan: bootstrap

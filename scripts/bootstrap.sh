@@ -1,6 +1,6 @@
 #!/bin/sh
 # Installs the Debian packages the build and the tests need, and nothing when they are all present.
-# Usage: scripts/bootstrap.sh [extra-package-set...]   (sets: fuzz, package)
+# Usage: scripts/bootstrap.sh [extra-package-set...]   (sets: fuzz, package, bench)
 set -eu
 
 # desktop-file-utils, appstream, groff-base: the install test validates the desktop entry, the metainfo
@@ -15,6 +15,9 @@ for set in "$@"; do
         # dpkg-dev and file: CPack computes the dependencies with dpkg-shlibdeps. librsvg2-bin renders the
         # icon sizes from the SVG (without it the shipped PNGs are used). lintian checks the built package.
         package) packages="$packages dpkg-dev file librsvg2-bin lintian" ;;
+        # An X server without a screen, a session bus and the accessibility bus: the window benchmark runs
+        # the tool on X11 with the screen readers' bridge on and off.
+        bench) packages="$packages xvfb xauth dbus-daemon at-spi2-core" ;;
         *) echo "bootstrap: unknown package set '$set'" >&2; exit 2 ;;
     esac
 done
