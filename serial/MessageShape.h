@@ -1,5 +1,5 @@
 // What the receiver may know of the messages on a line: their length and their first and last byte. With
-// it the monitor thread can sleep until a message is due to be complete instead of looking at the line
+// it the receiver can sleep until a message is due to be complete instead of looking at the line
 // every few characters, and hand each message over as soon as its last byte is in.
 #pragma once
 

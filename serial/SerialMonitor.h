@@ -25,7 +25,7 @@ class TSerialPort;
 
 class TSerialMonitor : public QObject {
 public:
-    // Starts watching an open device; the port receives the hand-over and loss events.
+    // Starts watching an open device; the port receives the hand-overs and the loss report.
     TSerialMonitor(TSerialPort* port, int fd, MessageShape shape);
     ~TSerialMonitor() override;
 

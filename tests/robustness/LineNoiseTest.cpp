@@ -1,6 +1,6 @@
 // Line noise through the real serial driver: frames buried in random bytes, delivered by a pseudo-terminal
 // in chunks of random size and at random moments, reach the dispatch one by one, none lost, none doubled,
-// in order, through the monitor thread's hand-over and the receive notification.
+// in order, through the receiver's hand-over and the receive notification.
 #include "protocol/ModuleConnection.h"
 #include "tests/support/PortLinks.h"
 #include "tests/support/Pty.h"

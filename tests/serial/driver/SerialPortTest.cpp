@@ -164,7 +164,7 @@ TEST(SerialPort, ClosingWithANotificationPendingDeliversItAndDoesNotDeadlock) {
     LinkedPort p;
     p.port.setConnected(true);
     p.pty.write("hello");
-    // Give the monitor time to see the bytes and post its hand-over, without running the event loop.
+    // The bytes wait in the device: nobody runs the event loop.
     usleep(200 * 1000);
     EXPECT_TRUE(p.counts.isEmpty());
     QElapsedTimer clock;
@@ -173,7 +173,7 @@ TEST(SerialPort, ClosingWithANotificationPendingDeliversItAndDoesNotDeadlock) {
     EXPECT_LT(clock.elapsed(), 2000);
     EXPECT_EQ(p.received, QByteArray("hello"));
     EXPECT_FALSE(p.port.Connected());
-    test::pumpEvents(50); // the stale hand-over event finds nothing to do
+    test::pumpEvents(50); // nothing is delivered twice
     EXPECT_EQ(p.counts.size(), 1);
 }
 
