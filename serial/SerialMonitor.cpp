@@ -37,6 +37,13 @@ void TSerialMonitor::stop() {
     ::tcflush(fd_, TCIOFLUSH);
 }
 
+void TSerialMonitor::lineTurned() {
+    if (running_ && pending_ == 0 && sleep_.isActive()) {
+        sleep_.stop();
+        notifier_->setEnabled(true);
+    }
+}
+
 int TSerialMonitor::takeReceived(std::vector<char>& into) {
     const int taken = static_cast<int>(inbox_.size());
     into.insert(into.end(), inbox_.begin(), inbox_.end());

@@ -35,6 +35,11 @@ public:
     // Moves the bytes handed over so far to the end of `into` and returns how many.
     int takeReceived(std::vector<char>& into);
 
+    // The program has just sent something. A sleep that only waits for more of a burst already handed
+    // over ends here, and the device is watched instead: what comes now is an answer, and a sleep that
+    // looks for it would wake to nothing.
+    void lineTurned();
+
     // Whether the device is still watched: false once stopped or once the device has gone.
     bool running() const { return running_; }
 

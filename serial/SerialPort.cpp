@@ -232,6 +232,8 @@ int TSerialPort::WriteBytes(const void* data, int count) {
         if (r > 0 && (p.revents & (POLLERR | POLLHUP | POLLNVAL)))
             throw ESerialPort(ESerialPort::WriteFailed, EIO);
     }
+    if (written > 0 && monitor_)
+        monitor_->lineTurned();
     return written;
 }
 

@@ -75,8 +75,8 @@ TransferOutcome ParameterTransfer::finish(TransferOutcome outcome) {
 
 ParameterTransfer::Wait ParameterTransfer::waitFor(const std::uint8_t& flag, int ticks) {
     Countdown = ticks;
-    if (!timer1_->isActive())
-        timer1_->start();
+    // Counted from the start of this wait: a page that comes within a tick costs no wake-up of the timer.
+    timer1_->start();
     for (;;) {
         // Some event loops deliver the events posted while they slept only when next entered, then sleep
         // again before returning: the line's hand-over is taken here so its flag is seen at once.

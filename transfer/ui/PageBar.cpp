@@ -21,9 +21,12 @@ QRect PageBar::filledPart(int position) const {
 void PageBar::setPosition(int position) {
     // Painted with the window's next paint instead of at once as setValue does: the line under the bar
     // changes with it, and both are painted in one go.
-    setUpdatesEnabled(false);
+    const bool painting = updatesEnabled(); // off while a pacer holds the paints back
+    if (painting)
+        setUpdatesEnabled(false);
     setValue(position);
-    setUpdatesEnabled(true); // asks for the paint
+    if (painting)
+        setUpdatesEnabled(true); // asks for the paint
 }
 
 void PageBar::paintEvent(QPaintEvent*) {

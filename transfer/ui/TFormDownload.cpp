@@ -13,6 +13,7 @@
 #include "transfer/Backups.h"
 #include "transfer/ParameterFile.h"
 #include "transfer/TransferSettings.h"
+#include "transfer/ui/PaintPacer.h"
 #include "transfer/ui/TFormDifferences.h"
 #include "ui_TFormDownload.h"
 
@@ -30,6 +31,7 @@ namespace vantrel {
 namespace {
 
 constexpr int kBarMaximum = static_cast<int>(PageCount); // one step per page
+constexpr int kProgressPaintMs = 200;                         // a pace a person can follow
 
 FileDialogSpec parameterFileSpec() {
     return {QStringLiteral("Vantrel 3 GPRS Data|*.VT3"), QStringLiteral("*.VT3"), QStringLiteral("VT3")};
@@ -83,6 +85,7 @@ TFormDownload::TFormDownload(ModuleLink& link, QWidget* parent)
     connect(ui->cbBackup, &QCheckBox::toggled, this, &TFormDownload::writeOptionsChanged);
     connect(ui->cbVerify, &QCheckBox::toggled, this, &TFormDownload::writeOptionsChanged);
 
+    progressPaint_ = new PaintPacer({ui->Progress, ui->lbOutcome}, kProgressPaintMs, this);
     SetBarColour(colour::Green);
     // Room for an outcome of three lines, so the window keeps its size whatever it says. The line is of a
     // fixed size, too: a new text then does not lay the whole window out anew, with every page of a transfer.
@@ -105,6 +108,7 @@ void TFormDownload::SetBarColour(Rgb colour) {
 }
 
 void TFormDownload::setBarPosition(int position) {
+    progressPaint_->beforeChange();
     ui->Progress->setPosition(std::clamp(position, 0, kBarMaximum));
 }
 
@@ -119,12 +123,14 @@ void TFormDownload::logOutcome(const QString& text) {
 void TFormDownload::showProgressLine(const QString& text) {
     // While pages go by the line is plain text: a selectable one is a small document, laid out and drawn
     // anew with every page.
+    progressPaint_->beforeChange();
     if (ui->lbOutcome->textInteractionFlags() != Qt::NoTextInteraction)
         ui->lbOutcome->setTextInteractionFlags(Qt::NoTextInteraction);
     showLine(text, false);
 }
 
 void TFormDownload::showOutcomeLine(const QString& text, bool failure) {
+    progressPaint_->flush(); // an outcome shows at once, with the bar as it ended
     // An outcome can be selected and copied, into a report of a fault say.
     if (ui->lbOutcome->textInteractionFlags() != Qt::TextSelectableByMouse)
         ui->lbOutcome->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -146,6 +152,10 @@ QList<QWidget*> TFormDownload::lockedDuringTransfer() const {
 }
 
 void TFormDownload::LockButtons() {
+    // Stop takes the focus first: it is the one key a person may want while a transfer runs, and a greyed
+    // button with the focus would pass it on to the next one, greyed in turn, repainting the row each time.
+    focusBeforeLock_ = focusWidget();
+    ui->btStop->setFocus(Qt::OtherFocusReason);
     // A greyed button says why it is grey.
     for (QWidget* w : lockedDuringTransfer()) {
         w->setEnabled(false);
@@ -160,6 +170,9 @@ void TFormDownload::UnlockButtons() {
         if (w->toolTip().endsWith(kLockedNote))
             w->setToolTip(w->toolTip().chopped(kLockedNote.size()));
     }
+    if (focusBeforeLock_ && focusBeforeLock_->isEnabled() && ui->btStop->hasFocus())
+        focusBeforeLock_->setFocus(Qt::OtherFocusReason);
+    focusBeforeLock_ = nullptr;
 }
 
 void TFormDownload::keyPressEvent(QKeyEvent* event) {

@@ -7,6 +7,7 @@
 #include "transfer/ParameterTransfer.h"
 
 #include <QDialog>
+#include <QPointer>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -20,6 +21,7 @@ namespace vantrel {
 
 class ModuleLink;
 class TFormDifferences;
+class PaintPacer;
 class TSettingsForm;
 
 class TFormDownload : public QDialog {
@@ -93,6 +95,9 @@ private:
     std::optional<TransferOutcome> lastOutcome_;
     QString currentFile_; // the parameter file last opened or saved, for the printed sheet
     TFormDifferences* differences_;
+    // The bar and the line under it follow the pages at most five times a second.
+    PaintPacer* progressPaint_ = nullptr;
+    QPointer<QWidget> focusBeforeLock_; // given back when the transfer ends
     std::vector<std::function<void()>> afterTransfer_;
 };
 
