@@ -113,16 +113,37 @@ protected:
 
 TEST_F(TransferWindow, ButtonsAreLockedWhileATransferRunsButStopIsNot) {
     module.setTiming({false, 40});
+    auto* read = test::child<QPushButton>(form, "btRead");
+    read->setFocus();
     bool checked = false;
     during(100, [&] {
         for (const char* name : transferButtons)
             EXPECT_FALSE(test::child<QPushButton>(form, name)->isEnabled()) << name;
         EXPECT_TRUE(test::child<QPushButton>(form, "btStop")->isEnabled());
+        EXPECT_EQ(form->focusWidget(), test::child<QPushButton>(form, "btStop")); // Space stops
         checked = true;
     });
+    // The bar takes every page at once, but the screen follows at most five times a second.
+    struct Paints : QObject {
+        int count = 0;
+        bool eventFilter(QObject*, QEvent* e) override {
+            count += e->type() == QEvent::Paint;
+            return false;
+        }
+    } paints;
+    auto* bar = test::child<QProgressBar>(form, "Progress");
+    bar->installEventFilter(&paints);
+    int values = 0;
+    QObject::connect(bar, &QProgressBar::valueChanged, form, [&] { ++values; });
+    QElapsedTimer clock;
+    clock.start();
     click("btRead");
     EXPECT_TRUE(checked);
     expectUnlocked();
+    EXPECT_EQ(form->focusWidget(), read);
+    EXPECT_EQ(values, 15); // one a page, none held back
+    EXPECT_LE(paints.count, 2 + clock.elapsed() / 200);
+    EXPECT_EQ(shownAt(15), kGreen); // the last step is painted
 }
 
 TEST_F(TransferWindow, ReadOutcomes) {
