@@ -8,6 +8,7 @@
 //   targets: status window CPU < 1 % of a core, memory growth < 2 MB an hour; search <= 1.5 s; hang-up to
 //   disconnected <= 0.5 s
 #include "app/Startup.h"
+#include "bench/support/Bench.h"
 #include "app/TMainForm.h"
 #include "common/ui/VantrelApplication.h"
 #include "monitor/ui/TStateForm.h"
@@ -29,14 +30,10 @@
 #include <vector>
 
 using namespace vantrel;
+using vantrel::bench::cpuSeconds;
+using vantrel::bench::pumpUntil;
 
 namespace {
-
-double cpuSeconds() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
 
 long residentKb() {
     QFile status(QStringLiteral("/proc/self/status"));
@@ -46,13 +43,6 @@ long residentKb() {
         if (line.startsWith("VmRSS:"))
             return line.mid(6).trimmed().split(' ').value(0).toLong();
     return 0;
-}
-
-void pumpUntil(const std::function<bool()>& done, int timeoutMs) {
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < timeoutMs)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
 }
 
 // A pseudo-terminal pair; the terminal side's path, empty when none could be made.
@@ -73,10 +63,7 @@ void linkPort(const QString& portsDir, int number, const QString& device) {
 int main(int argc, char** argv) {
     VantrelApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(false);
-    QTemporaryDir home;
-    QDir::setCurrent(home.path());
-    for (const char* name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME"})
-        qputenv(name, home.path().toLocal8Bit());
+    const bench::OwnHome home;
     const QString portsDir = home.path() + QStringLiteral("/vantrel/ports");
     QDir().mkpath(portsDir);
     bool met = true;

@@ -6,6 +6,7 @@
 #include "params/ParameterImage.h"
 #include "protocol/ModuleConnection.h"
 #include "transfer/ParameterTransfer.h"
+#include "bench/support/Bench.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -18,6 +19,8 @@
 #include <sys/resource.h>
 
 using namespace vantrel;
+using vantrel::bench::cpuSeconds;
+using vantrel::bench::wakeUps;
 
 namespace {
 
@@ -25,19 +28,6 @@ constexpr double kBytesPerSecond = 1920.0; // 19200 baud, 10 bits a byte
 constexpr double kBytesPerPage = 8 * 18;   // one request and seven answers, or seven frames and one ack
 constexpr double kPageWireSeconds = kBytesPerPage / kBytesPerSecond;
 
-double cpuSeconds() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-
-// Voluntary context switches of the whole process: how often its threads went to sleep and were woken,
-// a figure a loaded machine does not blur as it does the CPU share.
-long wakeUps() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return u.ru_nvcsw;
-}
 
 } // namespace
 

@@ -9,6 +9,7 @@
 #include "app/TMainForm.h"
 #include "common/ui/VantrelApplication.h"
 #include "transfer/ui/TFormDownload.h"
+#include "bench/support/Bench.h"
 
 #include <QAccessible>
 #include <QDir>
@@ -29,39 +30,20 @@
 #include <sys/resource.h>
 
 using namespace vantrel;
+using vantrel::bench::cpuSeconds;
+using vantrel::bench::pumpUntil;
+using vantrel::bench::wakeUps;
 
 namespace {
 
 constexpr int kRuns = 3;
 
-double cpuSeconds() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-
-long wakeUps() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return u.ru_nvcsw;
-}
-
-bool pumpUntil(const std::function<bool()>& done, int timeoutMs) {
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < timeoutMs)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    return done();
-}
 
 // The tool against the simulator; prints "<bridge active 0/1> <wall seconds> <CPU share> <wakes a page> <ok 0/1>".
 int runRead(int argc, char** argv, const QString& simPath) {
     VantrelApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(false);
-    QTemporaryDir home;
-    QDir::setCurrent(home.path());
-    for (const char* name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME"})
-        qputenv(name, home.path().toLocal8Bit());
+    const bench::OwnHome home;
     QProcess sim;
     sim.start(simPath, {QStringLiteral("--com"), QStringLiteral("1")});
     if (!sim.waitForReadyRead(5000)) {
