@@ -249,6 +249,8 @@ int TSerialPort::ReadBytes(void* buffer, int count) {
     if (rxQueued() == 0 && takeFromMonitor() == 0 && !monitorRunning())
         readDevice();
     const int taken = std::min(count, rxQueued());
+    if (taken == 0)
+        return 0; // an empty queue may have no storage at all
     std::memcpy(buffer, rx_.data() + rxBegin_, static_cast<size_t>(taken));
     rxBegin_ += taken;
     return taken;
