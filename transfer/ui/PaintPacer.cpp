@@ -8,24 +8,30 @@ PaintPacer::PaintPacer(QList<QWidget*> widgets, int intervalMs, QObject* parent)
         widgets_.append(w);
     due_.setSingleShot(true);
     connect(&due_, &QTimer::timeout, this, [this] {
+        if (catchUp_)
+            catchUp_();
         setPainting(true);
         sincePaint_.start();
     });
 }
 
-void PaintPacer::beforeChange() {
+bool PaintPacer::beforeChange() {
     if (held_)
-        return; // a paint is already due
+        return false; // a paint is already due
     if (!sincePaint_.isValid() || sincePaint_.elapsed() >= intervalMs_) {
         sincePaint_.start();
-        return;
+        return true;
     }
     setPainting(false);
     due_.start(static_cast<int>(intervalMs_ - sincePaint_.elapsed()));
+    return false;
 }
 
 void PaintPacer::flush() {
+    const bool wasHeld = held_;
     due_.stop();
+    if (wasHeld && catchUp_)
+        catchUp_();
     setPainting(true);
     sincePaint_.invalidate();
 }

@@ -1,6 +1,6 @@
 // Paints a few widgets that change many times a second (the bar and the line under it, with every page of
-// a transfer) at most every so often: their values change at once, as anything reading them sees, but the
-// screen follows at a pace a person can read. Each paint costs the processor far more than a page does.
+// a transfer) at most every so often: the screen, and a screen reader, follow at a pace a person can take
+// in. Each paint costs the processor far more than a page does.
 #pragma once
 
 #include <QElapsedTimer>
@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
+#include <functional>
 
 namespace vantrel {
 
@@ -15,8 +16,10 @@ class PaintPacer : public QObject {
 public:
     PaintPacer(QList<QWidget*> widgets, int intervalMs, QObject* parent = nullptr);
 
-    // Call before changing the widgets: when a paint is not due yet, the change waits for the next one.
-    void beforeChange();
+    // Call before changing the widgets. True: the change shows now. False: the paint waits until it is
+    // due; a change that need not be made at once (a text) can wait for the catch-up, which runs then.
+    bool beforeChange();
+    void setCatchUp(std::function<void()> catchUp) { catchUp_ = std::move(catchUp); }
     // Paints what waits at once and lets later changes paint as they come.
     void flush();
 
@@ -28,6 +31,7 @@ private:
     QElapsedTimer sincePaint_;
     QTimer due_;
     bool held_ = false;
+    std::function<void()> catchUp_;
 };
 
 } // namespace vantrel

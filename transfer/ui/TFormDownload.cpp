@@ -25,6 +25,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QTimer>
+#include <utility>
 
 namespace vantrel {
 
@@ -86,6 +87,10 @@ TFormDownload::TFormDownload(ModuleLink& link, QWidget* parent)
     connect(ui->cbVerify, &QCheckBox::toggled, this, &TFormDownload::writeOptionsChanged);
 
     progressPaint_ = new PaintPacer({ui->Progress, ui->lbOutcome}, kProgressPaintMs, this);
+    progressPaint_->setCatchUp([this] {
+        if (pendingProgressLine_)
+            showLine(*std::exchange(pendingProgressLine_, std::nullopt), false);
+    });
     SetBarColour(colour::Green);
     // Room for an outcome of three lines, so the window keeps its size whatever it says. The line is of a
     // fixed size, too: a new text then does not lay the whole window out anew, with every page of a transfer.
@@ -123,14 +128,17 @@ void TFormDownload::logOutcome(const QString& text) {
 void TFormDownload::showProgressLine(const QString& text) {
     // While pages go by the line is plain text: a selectable one is a small document, laid out and drawn
     // anew with every page.
-    progressPaint_->beforeChange();
     if (ui->lbOutcome->textInteractionFlags() != Qt::NoTextInteraction)
         ui->lbOutcome->setTextInteractionFlags(Qt::NoTextInteraction);
-    showLine(text, false);
+    // The text itself waits for the paint, so a screen reader is not told of every page either.
+    pendingProgressLine_ = text;
+    if (progressPaint_->beforeChange())
+        showLine(*std::exchange(pendingProgressLine_, std::nullopt), false);
 }
 
 void TFormDownload::showOutcomeLine(const QString& text, bool failure) {
     progressPaint_->flush(); // an outcome shows at once, with the bar as it ended
+    pendingProgressLine_.reset();
     // An outcome can be selected and copied, into a report of a fault say.
     if (ui->lbOutcome->textInteractionFlags() != Qt::TextSelectableByMouse)
         ui->lbOutcome->setTextInteractionFlags(Qt::TextSelectableByMouse);

@@ -98,6 +98,7 @@ private:
     // The bar and the line under it follow the pages at most five times a second.
     PaintPacer* progressPaint_ = nullptr;
     QPointer<QWidget> focusBeforeLock_; // given back when the transfer ends
+    std::optional<QString> pendingProgressLine_; // shown with the next paint
     std::vector<std::function<void()>> afterTransfer_;
 };
 
