@@ -3,11 +3,11 @@
 #include "cli/CliText.h"
 #include "cli/Interrupt.h"
 #include "cli/Journal.h"
+#include "common/EventWait.h"
 #include "serial/PortDiagnosis.h"
 #include "serial/PortNames.h"
 
 #include <QDir>
-#include <QCoreApplication>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
@@ -119,11 +119,8 @@ bool PortSession::waitFor(const std::function<bool()>& done, int ms) {
     deadline.start(ms);
     check.start(kLinkCheckMs);
     // Arrivals are handled inside processEvents; the check after each batch ends the wait without delay.
-    while (!done() && !linkLost() && !interrupted() && deadline.isActive()) {
-        loop.processEvents(QEventLoop::WaitForMoreEvents);
-        // Some event loops deliver what was posted while they slept only when next entered.
-        QCoreApplication::sendPostedEvents();
-    }
+    while (!done() && !linkLost() && !interrupted() && deadline.isActive())
+        waitForEvents();
     return done();
 }
 

@@ -1,11 +1,10 @@
 #include "transfer/ParameterTransfer.h"
 
+#include "common/EventWait.h"
 #include "protocol/ModuleLink.h"
 #include "serial/SerialPort.h"
 #include "transfer/Backups.h"
 
-#include <QCoreApplication>
-#include <QEventLoop>
 #include <QTimer>
 #include <algorithm>
 
@@ -78,9 +77,6 @@ ParameterTransfer::Wait ParameterTransfer::waitFor(const std::uint8_t& flag, int
     // Counted from the start of this wait: a page that comes within a tick costs no wake-up of the timer.
     timer1_->start();
     for (;;) {
-        // Some event loops deliver the events posted while they slept only when next entered, then sleep
-        // again before returning: the line's hand-over is taken here so its flag is seen at once.
-        QCoreApplication::sendPostedEvents();
         if (flag)
             return Wait::Arrived;
         if (stopRequested_) {
@@ -92,8 +88,8 @@ ParameterTransfer::Wait ParameterTransfer::waitFor(const std::uint8_t& flag, int
             return Wait::LinkLost;
         if (Countdown <= 0)
             return Wait::TimedOut;
-        // Sleeps until an event arrives: a received byte, a timer tick (at least every 100 ms), user input.
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        // Sleeps until an event arrives: a received frame, a timer tick (at least every 100 ms), user input.
+        waitForEvents();
     }
 }
 

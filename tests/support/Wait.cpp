@@ -1,8 +1,8 @@
 #include "tests/support/Wait.h"
 
-#include <QCoreApplication>
+#include "common/EventWait.h"
+
 #include <QDeadlineTimer>
-#include <QEventLoop>
 #include <QTimer>
 
 namespace vantrel::test {
@@ -11,10 +11,10 @@ namespace {
 
 // Sleeps in the event loop until any event arrives; a 10 ms tick bounds the sleep so conditions that no
 // event announces are still seen.
-void waitForEvents() {
+void waitForTickOrEvents() {
     QTimer tick;
     tick.start(10);
-    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    waitForEvents();
 }
 
 } // namespace
@@ -24,7 +24,7 @@ bool waitUntil(const std::function<bool()>& condition, int timeoutMs) {
     while (!condition()) {
         if (deadline.hasExpired())
             return condition();
-        waitForEvents();
+        waitForTickOrEvents();
     }
     return true;
 }
@@ -32,7 +32,7 @@ bool waitUntil(const std::function<bool()>& condition, int timeoutMs) {
 void pumpEvents(int ms) {
     QDeadlineTimer deadline(ms);
     while (!deadline.hasExpired())
-        waitForEvents();
+        waitForTickOrEvents();
 }
 
 } // namespace vantrel::test
