@@ -7,6 +7,7 @@
 #include <poll.h>
 #include <termios.h>
 #include <unistd.h>
+#include <utility>
 
 namespace vantrel {
 
@@ -24,17 +25,22 @@ TSerialMonitor::~TSerialMonitor() {
     stop();
 }
 
-void TSerialMonitor::stop() {
+bool TSerialMonitor::stop() {
     if (!running_)
-        return;
-    running_ = false;
-    notifier_->setEnabled(false);
-    sleep_.stop();
+        return false;
+    endWatch();
     int fresh = 0;
     if (drain(fresh))
         handOver();
     // Nothing half-received stays in the device's queues for whoever opens it next.
     ::tcflush(fd_, TCIOFLUSH);
+    return std::exchange(due_, false);
+}
+
+void TSerialMonitor::endWatch() {
+    running_ = false;
+    notifier_->setEnabled(false);
+    sleep_.stop();
 }
 
 void TSerialMonitor::lineTurned() {
@@ -42,13 +48,6 @@ void TSerialMonitor::lineTurned() {
         sleep_.stop();
         notifier_->setEnabled(true);
     }
-}
-
-int TSerialMonitor::takeReceived(std::vector<char>& into) {
-    const int taken = static_cast<int>(inbox_.size());
-    into.insert(into.end(), inbox_.begin(), inbox_.end());
-    inbox_.clear();
-    return taken;
 }
 
 void TSerialMonitor::look(bool afterSleep) {
@@ -70,6 +69,11 @@ void TSerialMonitor::look(bool afterSleep) {
         due_ = false;
         port_->deliverHandOver();
     }
+}
+
+bool TSerialMonitor::inboxFull() const {
+    // A program that reads nothing (a stuck handler) is not fed without end: the bytes wait in the device.
+    return static_cast<std::size_t>(port_->rxQueued()) >= kInboxLimit;
 }
 
 bool TSerialMonitor::hungUp() const {
@@ -116,9 +120,7 @@ bool TSerialMonitor::drain(int& fresh) {
             lose();
         } else {
             handOver();
-            running_ = false;
-            notifier_->setEnabled(false);
-            sleep_.stop();
+            endWatch();
         }
         return false;
     }
@@ -128,9 +130,7 @@ bool TSerialMonitor::drain(int& fresh) {
 void TSerialMonitor::lose() {
     // Bytes that came before the loss are still delivered, and first.
     handOver();
-    running_ = false;
-    notifier_->setEnabled(false);
-    sleep_.stop();
+    endWatch();
     ::tcflush(fd_, TCIOFLUSH);
     port_->noteLinkLost();
 }
@@ -138,7 +138,7 @@ void TSerialMonitor::lose() {
 void TSerialMonitor::handOver() {
     if (pending_ == 0)
         return;
-    inbox_.insert(inbox_.end(), window_.end() - pending_, window_.end());
+    port_->queueReceived(std::span(window_).last(static_cast<std::size_t>(pending_)));
     pending_ = 0;
     // Only what the next look at a message needs stays in the window.
     const std::size_t keep = shape_.known() ? static_cast<std::size_t>(shape_.length) : 0;

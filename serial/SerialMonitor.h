@@ -29,11 +29,9 @@ public:
     TSerialMonitor(TSerialPort* port, int fd, MessageShape shape);
     ~TSerialMonitor() override;
 
-    // Stops watching. What the device holds at that moment is read first and stays to be taken.
-    void stop();
-
-    // Moves the bytes handed over so far to the end of `into` and returns how many.
-    int takeReceived(std::vector<char>& into);
+    // Stops watching. What the device holds at that moment is read first and queued at the port; true
+    // when that, or an earlier hand-over not yet delivered, brought bytes the handler has not been told of.
+    bool stop();
 
     // The program has just sent something. A sleep that only waits for more of a burst already handed
     // over ends here, and the device is watched instead: what comes now is an answer, and a sleep that
@@ -62,7 +60,8 @@ private:
     // Sleeps for the wait, or watches the device when there is none.
     void carryOn(const Wait& wait);
     void lose();
-    bool inboxFull() const { return inbox_.size() >= kInboxLimit; }
+    void endWatch();
+    bool inboxFull() const;
 
     // Without a known message shape: a frame's end is seen within a step (about four characters) of its
     // last byte, when the step brings fewer than kStillFlowing of them.
@@ -72,7 +71,7 @@ private:
     static constexpr std::chrono::microseconds kMargin{250};
     // However the bytes look, a running line is handed over at least this often.
     static constexpr std::chrono::milliseconds kHandOverLimit{20};
-    // What the port has not taken yet is held up to this size; beyond it the device's own queue fills.
+    // What the program has not read yet is held up to this size; beyond it the device's own queue fills.
     static constexpr std::size_t kInboxLimit = 1 << 20;
 
     TSerialPort* port_;
@@ -85,8 +84,7 @@ private:
     std::vector<std::uint8_t> window_;
     int pending_ = 0;
     std::chrono::steady_clock::time_point pendingSince_{};
-    std::vector<char> inbox_; // handed over, not yet taken
-    bool due_ = false;        // the port is to be told at the end of this look
+    bool due_ = false; // bytes were queued at the port: its handler is to be told at the end of this look
 };
 
 } // namespace vantrel

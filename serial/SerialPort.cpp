@@ -166,10 +166,9 @@ void TSerialPort::close() {
     // Nothing is pending on the device between calls (writes complete inside WriteBytes), so there is no
     // transfer to abort before the monitor stops.
     if (monitor_) {
-        monitor_->stop();
         // What the monitor received before it stopped is still delivered, unless the close comes from the
         // receive handler itself.
-        if (!delivering_)
+        if (monitor_->stop() && !delivering_)
             deliverRxChar();
         monitor_.reset();
     }
@@ -246,7 +245,7 @@ int TSerialPort::ReadBytes(void* buffer, int count) {
         throw ESerialPort(ESerialPort::ReadFailed, EBADF);
     if (count <= 0)
         return 0;
-    if (rxQueued() == 0 && takeFromMonitor() == 0 && !monitorRunning())
+    if (rxQueued() == 0 && !monitorRunning())
         readDevice();
     const int taken = std::min(count, rxQueued());
     if (taken == 0)
@@ -256,14 +255,12 @@ int TSerialPort::ReadBytes(void* buffer, int count) {
     return taken;
 }
 
-int TSerialPort::takeFromMonitor() {
-    if (!monitor_)
-        return 0;
+void TSerialPort::queueReceived(std::span<const std::uint8_t> bytes) {
     if (rxBegin_ > 0 && rxQueued() == 0) {
         rx_.clear();
         rxBegin_ = 0;
     }
-    return monitor_->takeReceived(rx_);
+    rx_.insert(rx_.end(), bytes.begin(), bytes.end());
 }
 
 void TSerialPort::readDevice() {
@@ -328,9 +325,9 @@ void TSerialPort::deliverHandOver() {
 }
 
 int TSerialPort::deliverRxChar() {
-    if (!Connected() || takeFromMonitor() == 0)
+    const int waiting = Connected() ? rxQueued() : 0;
+    if (waiting == 0)
         return 0;
-    const int waiting = rxQueued();
     if (OnRxChar) {
         const QScopedValueRollback inside(delivering_, true);
         OnRxChar(this, waiting);

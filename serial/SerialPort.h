@@ -8,9 +8,10 @@
 #include <QEvent>
 #include <QObject>
 #include <QString>
-#include <array>
+#include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <termios.h>
 #include <vector>
 
@@ -98,8 +99,8 @@ private:
     // Marks the loss and posts its report once; the error of a failed call on a gone device.
     void noteLinkLost();
     static bool isLinkLossError(int err);
-    // Runs for each hand-over of the monitor (and once when the port closes): calls OnRxChar when new bytes
-    // came; returns the count delivered.
+    // Runs for each hand-over of the monitor (and when the port closes, if bytes came meanwhile): calls
+    // OnRxChar with the bytes waiting; returns their count.
     int deliverRxChar();
     // The monitor's hand-over: an error the handler lets escape ends the delivery, not the line.
     void deliverHandOver();
@@ -107,8 +108,8 @@ private:
     // Bytes the monitor handed over but the program has not read yet: the receive queue continues here, so
     // the byte-at-a-time reads of the receive handler cost no system call each.
     int rxQueued() const { return static_cast<int>(rx_.size()) - rxBegin_; }
-    // Moves what the monitor has handed over behind the bytes still unread; returns how many came.
-    int takeFromMonitor();
+    // Where the monitor hands the bytes over: behind those still unread.
+    void queueReceived(std::span<const std::uint8_t> bytes);
     // The old way, for a port whose monitor has ended: reads the device itself (and meets its error).
     void readDevice();
 
