@@ -2,6 +2,7 @@
 
 #include "common/Errors.h"
 #include "common/ui/Dialogs.h"
+#include "common/ui/KeyboardFocus.h"
 
 #include <QIcon>
 #include <QLibraryInfo>
@@ -18,6 +19,7 @@ VantrelApplication::VantrelApplication(int& argc, char** argv) : QApplication(ar
         icon.addFile(QStringLiteral(":/icons/vantrel5-%1.png").arg(QLatin1String(size)));
     setWindowIcon(icon);
     loadQtTranslation();
+    new KeyboardFocus(this);
 }
 
 bool VantrelApplication::loadQtTranslation() {

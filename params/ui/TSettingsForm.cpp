@@ -14,6 +14,7 @@
 #include <QButtonGroup>
 #include <QFocusEvent>
 #include <QKeyEvent>
+#include <QShowEvent>
 #include <QSpinBox>
 
 #include <algorithm>
@@ -503,6 +504,20 @@ void TSettingsForm::btSaveSettingsClick() {
     for (int i = 0; i < ui_->cbServiceProvider->count(); ++i)
         items << ui_->cbServiceProvider->itemData(i, kProviderItemRole).toString();
     writeApnPresetFile(apnPresetFileName(), items);
+}
+
+void TSettingsForm::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (event->spontaneous())
+        return;
+    // Without a field focused the first digits the installer types would go nowhere.
+    QWidget* page = ui_->PageControl1->currentWidget();
+    for (QWidget* w = page->nextInFocusChain(); w != nullptr && w != page; w = w->nextInFocusChain()) {
+        if (page->isAncestorOf(w) && w->isEnabled() && w->isVisibleTo(this) && (w->focusPolicy() & Qt::TabFocus)) {
+            w->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+    }
 }
 
 bool TSettingsForm::eventFilter(QObject* watched, QEvent* event) {

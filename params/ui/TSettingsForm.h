@@ -69,6 +69,8 @@ public slots:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Each showing starts on the first field of the tab it opens on.
+    void showEvent(QShowEvent* event) override;
 
 private:
     void FormCreate();
