@@ -41,9 +41,9 @@ QString sentence(const TransferOutcome& o, const Words& w) {
         case TransferOperation::Read:
             return w.pick("Beolvasás kész: 15/15 lap.", "Read complete: 15/15 pages.");
         case TransferOperation::Write:
-            return o.verified ? w.pick("Áttöltés kész és ellenőrizve: 15/15 lap.",
-                                       "Write complete and verified: 15/15 pages.")
-                              : w.pick("Áttöltés kész: 15/15 lap.", "Write complete: 15/15 pages.");
+            return o.verified
+                       ? w.pick("Áttöltés kész és ellenőrizve: 15/15 lap.", "Write complete and verified: 15/15 pages.")
+                       : w.pick("Áttöltés kész: 15/15 lap.", "Write complete: 15/15 pages.");
         case TransferOperation::Compare:
             return w.pick("Összehasonlítás kész: a modul egyezik.", "Compare complete: the module matches.");
         }
@@ -53,15 +53,17 @@ QString sentence(const TransferOutcome& o, const Words& w) {
             .arg(o.differences);
     case OutcomeKind::NoAnswer:
         if (writing && o.phase == WritePhase::Verifying)
-            return w.pick("Áttöltés ellenőrzése sikertelen: nem jött válasz %1. A modul módosult, de nincs ellenőrizve.",
-                          "Write verification failed: no answer %1. The module was changed but not verified.")
+            return w
+                .pick("Áttöltés ellenőrzése sikertelen: nem jött válasz %1. A modul módosult, de nincs ellenőrizve.",
+                      "Write verification failed: no answer %1. The module was changed but not verified.")
                 .arg(page);
         return w.pick("%1 sikertelen: nem jött válasz %2.", "%1 failed: no answer %2.").arg(op, page);
     case OutcomeKind::WrongAddress:
         if (writing && o.phase == WritePhase::Verifying)
-            return w.pick("Áttöltés ellenőrzése sikertelen: hibás lapcím %1. A modul módosult, de nincs ellenőrizve.",
-                          "Write verification failed: wrong page address %1. The module was changed but not "
-                          "verified.")
+            return w
+                .pick("Áttöltés ellenőrzése sikertelen: hibás lapcím %1. A modul módosult, de nincs ellenőrizve.",
+                      "Write verification failed: wrong page address %1. The module was changed but not "
+                      "verified.")
                 .arg(page);
         return w.pick("%1 sikertelen: hibás lapcím %2.", "%1 failed: wrong page address %2.").arg(op, page);
     case OutcomeKind::NoAcknowledgement:
@@ -80,8 +82,9 @@ QString sentence(const TransferOutcome& o, const Words& w) {
         return text;
     }
     case OutcomeKind::LinkLost: {
-        QString text = w.pick("%1 sikertelen: megszakadt a soros kapcsolat %2.", "%1 failed: the serial link was lost %2.")
-                           .arg(op, page);
+        QString text =
+            w.pick("%1 sikertelen: megszakadt a soros kapcsolat %2.", "%1 failed: the serial link was lost %2.")
+                .arg(op, page);
         if (o.modulePartlyWritten())
             text += partly;
         else if (writing && o.phase == WritePhase::Verifying)
@@ -89,8 +92,9 @@ QString sentence(const TransferOutcome& o, const Words& w) {
         return text;
     }
     case OutcomeKind::BackupFailed:
-        return w.pick("Áttöltés nem indult: a modul mentése sikertelen %1.",
-                      "Write not started: the backup of the module failed %1.")
+        return w
+            .pick("Áttöltés nem indult: a modul mentése sikertelen %1.",
+                  "Write not started: the backup of the module failed %1.")
             .arg(page);
     case OutcomeKind::BackupNotSaved:
         return w.pick("Áttöltés nem indult: a modul mentése nem írható fájlba.",
@@ -123,14 +127,20 @@ QString fileSavedText(const QString& path, TextLanguage language) {
     return Words{language}.pick("Fájl mentve: %1", "File saved: %1").arg(QFileInfo(path).fileName());
 }
 
+QString progressStep(TransferOperation operation, WritePhase phase, TextLanguage language) {
+    const Words w{language};
+    if (operation == TransferOperation::Write && phase == WritePhase::Backup)
+        return w.pick("Mentés írás előtt", "Backup before write");
+    if (operation == TransferOperation::Write && phase == WritePhase::Verifying)
+        return w.pick("Ellenőrzés írás után", "Verify after write");
+    return operationName(operation, w);
+}
+
 QString progressText(TransferOperation operation, WritePhase phase, int pagesDone, TextLanguage language) {
     const Words w{language};
-    QString what = operationName(operation, w);
-    if (operation == TransferOperation::Write && phase == WritePhase::Backup)
-        what = w.pick("Mentés írás előtt", "Backup before write");
-    else if (operation == TransferOperation::Write && phase == WritePhase::Verifying)
-        what = w.pick("Ellenőrzés írás után", "Verify after write");
-    return w.pick("%1: %2/15 lap...", "%1: %2/15 pages...").arg(what).arg(pagesDone);
+    return w.pick("%1: %2/15 lap...", "%1: %2/15 pages...")
+        .arg(progressStep(operation, phase, language))
+        .arg(pagesDone);
 }
 
 } // namespace vantrel

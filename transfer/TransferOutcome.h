@@ -30,8 +30,8 @@ struct TransferOutcome {
     TransferOperation operation = TransferOperation::Read;
     OutcomeKind kind = OutcomeKind::Complete;
     WritePhase phase = WritePhase::Writing; // writes only
-    int page = 0;          // the page concerned, 1..15 (15 for a complete operation)
-    int retries = 0;       // pages asked for or sent again
+    int page = 0;                           // the page concerned, 1..15 (15 for a complete operation)
+    int retries = 0;                        // pages asked for or sent again
     int differences = 0;   // differing fields (and spare runs) of a compare; differing pages of a read-back
     bool verified = false; // a complete write that was read back and matched
     QString backupFile;    // the backup saved before a write, if any
@@ -46,6 +46,8 @@ QString outcomeText(const TransferOutcome& outcome, TextLanguage language = Text
 // The sentences for the file buttons; name is shown without its folder.
 QString fileOpenedText(const QString& path, TextLanguage language = TextLanguage::Hungarian);
 QString fileSavedText(const QString& path, TextLanguage language = TextLanguage::Hungarian);
+// The phase an operation is in, in words ("Mentés írás előtt").
+QString progressStep(TransferOperation operation, WritePhase phase, TextLanguage language = TextLanguage::Hungarian);
 // What the outcome line shows while an operation runs: its phase and the pages done.
 QString progressText(TransferOperation operation, WritePhase phase, int pagesDone,
                      TextLanguage language = TextLanguage::Hungarian);

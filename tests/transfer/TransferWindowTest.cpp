@@ -3,9 +3,12 @@
 // module, backups, retries, Stop, a lost line, and the file buttons.
 #include "common/ui/Dialogs.h"
 #include "monitor/EventLog.h"
+#include "params/FieldCodecs.h"
 #include "params/ImageLayout.h"
+#include "params/ui/DigitRow.h"
 #include "params/ui/TSettingsForm.h"
 #include "protocol/ModuleConnection.h"
+#include "report/ParameterJson.h"
 #include "tests/app/Program.h"
 #include "tests/support/WidgetAudit.h"
 #include "tools/sim/ModuleSimulator.h"
@@ -15,6 +18,7 @@
 #include "transfer/ui/TFormDifferences.h"
 #include "transfer/ui/TFormDownload.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QElapsedTimer>
@@ -22,11 +26,14 @@
 #include <QImage>
 #include <QLabel>
 #include <QRegularExpression>
+#include <QSet>
 #include <QTableWidget>
 
 #include <QApplication>
 #include <QFile>
+#include <QProcess>
 #include <QProgressBar>
+#include <QStandardPaths>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -568,6 +575,10 @@ TEST_F(TransferWindow, SheetsExportImportAndPrint) {
     EXPECT_EQ(image(), original);
 
     // Printing to a PDF file: the sheet fits on a few A4 pages.
+    ASSERT_FALSE(applyAssignment(QStringLiteral("Event3=1130"), image()));
+    ASSERT_FALSE(applyAssignment(QStringLiteral("SMS3=\"Betörés a hátsó ajtónál\""), image()));
+    script.setNextFileName(program.cwd.file("telephely.VT3"));
+    click("btSave");
     script.setNextPrintFile(program.cwd.file("sheet.pdf"));
     click("btPrint");
     QFile pdf(program.cwd.file("sheet.pdf"));
@@ -576,8 +587,36 @@ TEST_F(TransferWindow, SheetsExportImportAndPrint) {
     const QRegularExpressionMatch pages =
         QRegularExpression(QStringLiteral("^Nyomtatás kész: (\\d+) oldal\\.$")).match(outcome());
     ASSERT_TRUE(pages.hasMatch()) << outcome().toStdString();
-    EXPECT_GE(pages.captured(1).toInt(), 1);
-    EXPECT_LE(pages.captured(1).toInt(), 4);
+    const int count = pages.captured(1).toInt();
+    EXPECT_GE(count, 2);
+    EXPECT_LE(count, 4);
+
+    // What is on the paper, read back out of the PDF: whole labels, each page numbered and naming the
+    // file, a heading on the later pages, an event code on its SMS text's line.
+    const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+    ASSERT_FALSE(pdftotext.isEmpty()) << "poppler-utils is needed (scripts/bootstrap.sh installs it)";
+    QProcess reader;
+    reader.start(pdftotext, {QStringLiteral("-layout"), pdf.fileName(), QStringLiteral("-")});
+    ASSERT_TRUE(reader.waitForFinished(10000));
+    const QString text = QString::fromUtf8(reader.readAllStandardOutput());
+    QStringList sheets = text.split(QLatin1Char('\f'));
+    while (!sheets.isEmpty() && sheets.last().trimmed().isEmpty())
+        sheets.removeLast();
+    ASSERT_EQ(sheets.size(), count);
+    for (int p = 0; p < count; ++p) {
+        SCOPED_TRACE(p + 1);
+        const QString& sheet = sheets[p];
+        EXPECT_TRUE(sheet.contains(QStringLiteral("oldal %1/%2").arg(p + 1).arg(count)));
+        EXPECT_GE(sheet.count(QStringLiteral("telephely.VT3")), 2); // at the head and at the foot
+        if (p > 0) {
+            EXPECT_TRUE(sheet.trimmed().startsWith(QStringLiteral("Vantrel 5 paraméterlap – telephely.VT3")));
+        }
+    }
+    EXPECT_FALSE(text.contains(QChar(0x2026))) << "a label was cut";
+    EXPECT_TRUE(text.contains(QStringLiteral("(#PREFIX)")));
+    EXPECT_TRUE(text.contains(QStringLiteral("(#ADDFIX)")));
+    EXPECT_TRUE(text.contains(QRegularExpression(QStringLiteral("3\\. SMS +1130 +Betörés a hátsó ajtónál"))))
+        << text.toStdString();
 }
 
 TEST_F(TransferWindow, KeysTooltipsAndEscape) {
@@ -614,4 +653,150 @@ TEST_F(TransferWindow, KeysTooltipsAndEscape) {
     EXPECT_EQ(test::accessibilityGaps(*form).join('\n').toStdString(), "");
     QTest::keyClick(form, Qt::Key_Escape);
     EXPECT_FALSE(form->isVisible());
+}
+
+namespace {
+
+QString readName(QWidget* widget) {
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(widget);
+    return face != nullptr ? face->text(QAccessible::Name) : QString();
+}
+
+} // namespace
+
+TEST_F(TransferWindow, AScreenReaderReadsEachOutcomeInWordsAndNotEachPage) {
+    auto* line = test::child<QLabel>(form, "lbOutcome");
+    module.setTiming({false, 20});
+    // While pages go by the line counts them, but what is read stays the phase.
+    QSet<QString> shown, read;
+    QObject::connect(test::child<QProgressBar>(form, "Progress"), &QProgressBar::valueChanged, form, [&] {
+        QTimer::singleShot(0, form, [&] {
+            shown << line->text();
+            read << readName(line);
+        });
+    });
+    click("btRead");
+    EXPECT_GT(shown.size(), 1);
+    EXPECT_EQ(read, QSet<QString>{QStringLiteral("Beolvasás folyamatban...")});
+    EXPECT_EQ(readName(line), QStringLiteral("Beolvasás kész: 15/15 lap."));
+    module.setTiming({false, 0});
+
+    // A compare that finds differences, and its summary in "Eltérések".
+    sim::PageBytes page = module.page(4);
+    page[3] ^= 0x10;
+    module.setPage(4, page);
+    DialogScript script;
+    click("btCompare");
+    EXPECT_EQ(readName(line), QStringLiteral("Összehasonlítás kész: 1 eltérő mező."));
+    EXPECT_EQ(readName(test::child<QLabel>(&form->differences(), "lbSummary")), QStringLiteral("1 eltérő mező."));
+
+    // A failure.
+    module.setFaults({.silentAfter = 0});
+    click("btRead");
+    EXPECT_EQ(readName(line), outcome());
+    EXPECT_TRUE(outcome().startsWith(QStringLiteral("Beolvasás sikertelen"))) << outcome().toStdString();
+}
+
+TEST_F(TransferWindow, EveryOutcomeColoursTheBarItself) {
+    DialogScript script;
+    image() = imageOf(patterned(8), 0x00);
+    click("btWrite");
+    sim::PageBytes page = module.page(2);
+    page[0] ^= 0x01;
+    module.setPage(2, page);
+    click("btCompare");
+    ASSERT_EQ(form->barColour(), kRed);
+
+    // A file saved: no red bar under it.
+    script.setNextFileName(program.cwd.file("a.VT3"));
+    click("btSave");
+    EXPECT_EQ(outcome(), QStringLiteral("Fájl mentve: a.VT3"));
+    EXPECT_EQ(form->barColour(), kGreen);
+    EXPECT_EQ(shownAt(15), kGreen);
+
+    // Compared with a file: red for differences, as against the module; green when equal.
+    image()[layoutField("REL1").offset] ^= 0x01;
+    script.setNextFileName(program.cwd.file("a.VT3"));
+    click("btCompareFile");
+    EXPECT_EQ(outcome(), QStringLiteral("Összehasonlítás kész: 1 eltérő mező."));
+    EXPECT_EQ(form->barColour(), kRed);
+    EXPECT_EQ(shownAt(15), kRed);
+    image()[layoutField("REL1").offset] ^= 0x01;
+    script.setNextFileName(program.cwd.file("a.VT3"));
+    click("btCompareFile");
+    EXPECT_EQ(form->barColour(), kGreen);
+
+    // A refused import or a failed save says so on the line, in place of what came before.
+    script.setNextFileName(program.cwd.file("a.json"));
+    click("btExport");
+    EXPECT_EQ(outcome(), QStringLiteral("Exportálva: a.json"));
+    QFile bad(program.cwd.file("bad.json"));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write(R"({"format":"vantrel5-parameters","version":1,"fields":{"CallMax":1000}})");
+    bad.close();
+    script.setNextFileName(bad.fileName());
+    click("btImport");
+    EXPECT_TRUE(outcome().startsWith(QStringLiteral("Importálás sikertelen: CallMax"))) << outcome().toStdString();
+    EXPECT_EQ(bar(), 0);
+    script.setNextFileName(program.cwd.path() + QStringLiteral("/missing/b.VT3"));
+    click("btSave");
+    EXPECT_TRUE(outcome().startsWith(QStringLiteral("Mentés sikertelen: "))) << outcome().toStdString();
+    EXPECT_EQ(script.messages(DialogScript::Kind::Error).size(), 2);
+}
+
+TEST_F(TransferWindow, EnterPressesTheFocusedButtonEverywhereAndTheFocusIsShown) {
+    // The transfer window: Enter on a focused button, as Space does; the focus is drawn from the start.
+    EXPECT_TRUE(form->testAttribute(Qt::WA_KeyboardFocusChange));
+    auto* read = test::child<QPushButton>(form, "btRead");
+    read->setFocus();
+    QTest::keyClick(read, Qt::Key_Return);
+    EXPECT_EQ(outcome(), QStringLiteral("Beolvasás kész: 15/15 lap."));
+
+    // The main window.
+    form->hide();
+    auto* open = test::child<QPushButton>(program.main, "btParameterSetting");
+    open->setFocus();
+    QTest::keyClick(open, Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_TRUE(form->isVisible());
+
+    // The editor opens on its first field: the digits typed at once land there; Enter on a button presses it.
+    DialogScript script;
+    script.setNextAnswer(true);                  // should it list corrections of the module's other values first
+    image()[layoutField("USER1").offset] = 0xFF; // an empty row
+    bool seen = false;
+    during(200, [&] {
+        auto* editor = qobject_cast<TSettingsForm*>(QApplication::activeModalWidget());
+        ASSERT_NE(editor, nullptr);
+        seen = true;
+        EXPECT_TRUE(editor->testAttribute(Qt::WA_KeyboardFocusChange));
+        EXPECT_EQ(editor->focusWidget(), test::child<QWidget>(editor, "acgUSER1"));
+        QTest::keyClicks(editor->focusWidget(), QStringLiteral("36"));
+        auto* ok = test::child<QPushButton>(editor, "btSettingOK");
+        ok->setFocus();
+        QTest::keyClick(ok, Qt::Key_Return);
+        if (editor->isVisible()) {
+            ADD_FAILURE() << "Enter did not press " << QApplication::focusWidget()->objectName().toStdString();
+            editor->done(0);
+        }
+    });
+    click("btEdit");
+    EXPECT_TRUE(seen);
+    EXPECT_EQ(displayValue(image(), layoutField("USER1")), QStringLiteral("36"));
+
+    // "Eltérések": Tab leaves the table for the buttons; the arrows stay inside it.
+    saveParameterFile(program.cwd.file("b.VT3"), image());
+    image()[layoutField("REL2").offset] ^= 0x01;
+    image()[layoutField("CallMax").offset] ^= 0x01;
+    script.setNextFileName(program.cwd.file("b.VT3"));
+    click("btCompareFile");
+    TFormDifferences& window = form->differences();
+    EXPECT_TRUE(window.testAttribute(Qt::WA_KeyboardFocusChange));
+    auto* grid = test::child<QTableWidget>(&window, "gridDifferences");
+    ASSERT_GE(grid->rowCount(), 2);
+    grid->setFocus();
+    grid->setCurrentCell(0, 0);
+    QTest::keyClick(grid, Qt::Key_Down);
+    EXPECT_EQ(grid->currentRow(), 1);
+    QTest::keyClick(grid, Qt::Key_Tab);
+    EXPECT_EQ(window.focusWidget(), test::child<QPushButton>(&window, "btCopy"));
 }

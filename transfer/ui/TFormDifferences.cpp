@@ -2,6 +2,7 @@
 
 #include "common/Errors.h"
 #include "common/FileIO.h"
+#include "common/ui/Announce.h"
 #include "common/ui/Dialogs.h"
 #include "ui_TFormDifferences.h"
 
@@ -12,8 +13,7 @@
 
 namespace vantrel {
 
-TFormDifferences::TFormDifferences(QWidget* parent)
-    : QDialog(parent), ui(std::make_unique<Ui::TFormDifferences>()) {
+TFormDifferences::TFormDifferences(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TFormDifferences>()) {
     ui->setupUi(this);
     setObjectName(QStringLiteral("FormDifferences"));
     setWindowFlags(Qt::Dialog | Qt::WindowCloseButtonHint | Qt::WindowMaximizeButtonHint);
@@ -49,7 +49,7 @@ void TFormDifferences::showDifferences(std::vector<DiffRow> rows, const QString&
     }
     grid->resizeColumnsToContents();
     grid->setUpdatesEnabled(true);
-    ui->lbSummary->setText(QStringLiteral("%1 eltérő mező.").arg(rows_.size()));
+    announceText(ui->lbSummary, QStringLiteral("%1 eltérő mező.").arg(rows_.size()));
     show();
     raise();
     activateWindow();
@@ -65,7 +65,7 @@ void TFormDifferences::btSaveCsvClick() {
     if (fileName.isEmpty())
         return;
     if (const std::optional<FileError> failed =
-            writeFileAtomically(fileName, diffCsv(rows_, leftHeading_, rightHeading_).toUtf8()))
+            writeFileAtomically(fileName, diffCsv(rows_, leftHeading_, rightHeading_, CsvStyle::Spreadsheet).toUtf8()))
         throw EInOutError::fromErrno(failed->err, fileName);
 }
 

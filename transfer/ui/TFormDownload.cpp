@@ -2,6 +2,7 @@
 
 #include "common/Errors.h"
 #include "common/FileIO.h"
+#include "common/ui/Announce.h"
 #include "common/ui/Dialogs.h"
 #include "monitor/EventLog.h"
 #include "params/ui/TSettingsForm.h"
@@ -32,7 +33,7 @@ namespace vantrel {
 namespace {
 
 constexpr int kBarMaximum = static_cast<int>(PageCount); // one step per page
-constexpr int kProgressPaintMs = 200;                         // a pace a person can follow
+constexpr int kProgressPaintMs = 200;                    // a pace a person can follow
 
 FileDialogSpec parameterFileSpec() {
     return {QStringLiteral("Vantrel 3 GPRS Data|*.VT3"), QStringLiteral("*.VT3"), QStringLiteral("VT3")};
@@ -57,7 +58,8 @@ TFormDownload::TFormDownload(ModuleLink& link, QWidget* parent)
         link_, ParameterImage,
         ParameterTransfer::Display{[this](int p) { setBarPosition(p); }, [this](Rgb c) { SetBarColour(c); },
                                    [this](TransferOperation op, WritePhase phase, int pages) {
-                                       showProgressLine(progressText(op, phase, pages));
+                                       showProgressLine(progressText(op, phase, pages),
+                                                        progressStep(op, phase) + QStringLiteral(" folyamatban..."));
                                    }},
         this);
     // Set here, not in the form file: a button's text, set after, would put back its mnemonic.
@@ -89,7 +91,7 @@ TFormDownload::TFormDownload(ModuleLink& link, QWidget* parent)
     progressPaint_ = new PaintPacer({ui->Progress, ui->lbOutcome}, kProgressPaintMs, this);
     progressPaint_->setCatchUp([this] {
         if (pendingProgressLine_)
-            showLine(*std::exchange(pendingProgressLine_, std::nullopt), false);
+            showProgress(*std::exchange(pendingProgressLine_, std::nullopt));
     });
     SetBarColour(colour::Green);
     // Room for an outcome of three lines, so the window keeps its size whatever it says. The line is of a
@@ -125,15 +127,23 @@ void TFormDownload::logOutcome(const QString& text) {
     EventLog::append(text);
 }
 
-void TFormDownload::showProgressLine(const QString& text) {
+void TFormDownload::showProgressLine(const QString& text, const QString& step) {
+    // A screen reader is told of the phase at once, and not of every page: the bar holds the count.
+    if (step != ui->lbOutcome->accessibleName())
+        ui->lbOutcome->setAccessibleName(step);
     // While pages go by the line is plain text: a selectable one is a small document, laid out and drawn
     // anew with every page.
     if (ui->lbOutcome->textInteractionFlags() != Qt::NoTextInteraction)
         ui->lbOutcome->setTextInteractionFlags(Qt::NoTextInteraction);
-    // The text itself waits for the paint, so a screen reader is not told of every page either.
+    // The text itself waits for the paint.
     pendingProgressLine_ = text;
     if (progressPaint_->beforeChange())
-        showLine(*std::exchange(pendingProgressLine_, std::nullopt), false);
+        showProgress(*std::exchange(pendingProgressLine_, std::nullopt));
+}
+
+void TFormDownload::showProgress(const QString& text) {
+    ui->lbOutcome->setText(text); // quiet: the label has its accessible name, the phase
+    setLineStyle(false);
 }
 
 void TFormDownload::showOutcomeLine(const QString& text, bool failure) {
@@ -142,11 +152,30 @@ void TFormDownload::showOutcomeLine(const QString& text, bool failure) {
     // An outcome can be selected and copied, into a report of a fault say.
     if (ui->lbOutcome->textInteractionFlags() != Qt::TextSelectableByMouse)
         ui->lbOutcome->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    showLine(text, failure);
+    announceText(ui->lbOutcome, text);
+    setLineStyle(failure);
 }
 
-void TFormDownload::showLine(const QString& text, bool failure) {
-    ui->lbOutcome->setText(text);
+void TFormDownload::showFileOutcome(const QString& text, bool failure) {
+    setBarPosition(kBarMaximum);
+    SetBarColour(failure ? colour::Red : colour::Green);
+    showOutcomeLine(text, failure);
+}
+
+void TFormDownload::fileAction(const QString& failedWords, const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const std::exception& error) {
+        // The line says it as well as the error box, so that it does not go on showing what came before;
+        // nothing was loaded or written, so the bar is empty.
+        setBarPosition(0);
+        SetBarColour(colour::Green);
+        showOutcomeLine(failedWords + QStringLiteral(": ") + Dialogs::withFullStop(userText(error)), true);
+        throw;
+    }
+}
+
+void TFormDownload::setLineStyle(bool failure) {
     // A style sheet set again re-styles the label and lays the window out anew: with every page of a
     // transfer that would be most of what the transfer costs the processor.
     const QString style = failure ? QStringLiteral("color: rgb(192, 0, 0); font-weight: bold;") : QString();
@@ -260,10 +289,8 @@ void TFormDownload::btEditClick() {
 }
 
 void TFormDownload::openFile(const QString& fileName) {
-    ParameterImage = openParameterFile(fileName);
-    setBarPosition(kBarMaximum);
-    SetBarColour(colour::Green);
-    showOutcomeLine(fileOpenedText(fileName), false);
+    fileAction(QStringLiteral("Betöltés sikertelen"), [&] { ParameterImage = openParameterFile(fileName); });
+    showFileOutcome(fileOpenedText(fileName), false);
     currentFile_ = fileName;
     logOutcome(QStringLiteral("Fájl betöltve: %1").arg(fileName));
 }
@@ -299,8 +326,8 @@ void TFormDownload::btSaveClick() {
     const QString fileName = Dialogs::saveFileName(this, parameterFileSpec());
     if (fileName.isEmpty())
         return;
-    saveParameterFile(fileName, ParameterImage);
-    showOutcomeLine(fileSavedText(fileName), false);
+    fileAction(QStringLiteral("Mentés sikertelen"), [&] { saveParameterFile(fileName, ParameterImage); });
+    showFileOutcome(fileSavedText(fileName), false);
     currentFile_ = fileName;
     logOutcome(QStringLiteral("Fájl mentve: %1").arg(fileName));
 }
@@ -309,13 +336,15 @@ void TFormDownload::btCompareFileClick() {
     const QString fileName = Dialogs::openFileName(this, parameterFileSpec());
     if (fileName.isEmpty())
         return;
-    const ImageBytes other = openParameterFile(fileName);
+    ImageBytes other;
+    fileAction(QStringLiteral("Összehasonlítás sikertelen"), [&] { other = openParameterFile(fileName); });
     std::vector<DiffRow> rows = diffImages(ParameterImage, other);
+    // Coloured as a compare with the module is: red when something differs.
     if (rows.empty()) {
-        showOutcomeLine(QStringLiteral("Összehasonlítás kész: a fájl egyezik."), false);
+        showFileOutcome(QStringLiteral("Összehasonlítás kész: a fájl egyezik."), false);
         return;
     }
-    showOutcomeLine(QStringLiteral("Összehasonlítás kész: %1 eltérő mező.").arg(rows.size()), true);
+    showFileOutcome(QStringLiteral("Összehasonlítás kész: %1 eltérő mező.").arg(rows.size()), true);
     differences_->showDifferences(std::move(rows), QStringLiteral("Paraméterek"), QFileInfo(fileName).fileName());
 }
 
@@ -325,10 +354,12 @@ void TFormDownload::btPrintClick() {
     printer.setDocName(QStringLiteral("Vantrel 5 paraméterlap"));
     if (!Dialogs::print(this, printer))
         return;
-    const int pages =
-        printSheet(printer, parameterSheet(ParameterImage),
-                   {QStringLiteral("Vantrel 5 paraméterlap"), currentFile_, QDateTime::currentDateTime()});
-    showOutcomeLine(QStringLiteral("Nyomtatás kész: %1 oldal.").arg(pages), false);
+    int pages = 0;
+    fileAction(QStringLiteral("Nyomtatás sikertelen"), [&] {
+        pages = printSheet(printer, parameterSheet(ParameterImage),
+                           {QStringLiteral("Vantrel 5 paraméterlap"), currentFile_, QDateTime::currentDateTime()});
+    });
+    showFileOutcome(QStringLiteral("Nyomtatás kész: %1 oldal.").arg(pages), false);
 }
 
 void TFormDownload::btExportClick() {
@@ -338,9 +369,11 @@ void TFormDownload::btExportClick() {
         return;
     const bool csv = QFileInfo(fileName).suffix().compare(QStringLiteral("csv"), Qt::CaseInsensitive) == 0;
     const QByteArray content = csv ? exportCsv(ParameterImage).toUtf8() : exportJson(ParameterImage);
-    if (const std::optional<FileError> failed = writeFileAtomically(fileName, content))
-        throw EInOutError::fromErrno(failed->err, fileName);
-    showOutcomeLine(QStringLiteral("Exportálva: %1").arg(QFileInfo(fileName).fileName()), false);
+    fileAction(QStringLiteral("Exportálás sikertelen"), [&] {
+        if (const std::optional<FileError> failed = writeFileAtomically(fileName, content))
+            throw EInOutError::fromErrno(failed->err, fileName);
+    });
+    showFileOutcome(QStringLiteral("Exportálva: %1").arg(QFileInfo(fileName).fileName()), false);
     logOutcome(QStringLiteral("Exportálva: %1").arg(fileName));
 }
 
@@ -349,21 +382,27 @@ void TFormDownload::btImportClick() {
         Dialogs::openFileName(this, {QStringLiteral("JSON|*.json"), QStringLiteral("*.json"), QStringLiteral("json")});
     if (fileName.isEmpty())
         return;
-    const FileContent content = readFileStart(fileName, kJsonLimit + 1);
-    if (content.error)
-        throw EInOutError::fromErrno(content.error->err, fileName);
-    if (content.bytes.size() > kJsonLimit) {
-        Dialogs::error(this, QStringLiteral("A fájl túl nagy ahhoz, hogy paraméterlap legyen"));
-        return;
-    }
+    const QString failed = QStringLiteral("Importálás sikertelen");
+    FileContent content;
+    fileAction(failed, [&] {
+        content = readFileStart(fileName, kJsonLimit + 1);
+        if (content.error)
+            throw EInOutError::fromErrno(content.error->err, fileName);
+        if (content.bytes.size() > kJsonLimit)
+            throw std::runtime_error("A fájl túl nagy ahhoz, hogy paraméterlap legyen");
+    });
     // Applied to a copy: a refused file leaves the parameter set as it was.
     ImageBytes imported = ParameterImage;
     if (const std::optional<ParameterError> refused = importJson(content.bytes, imported)) {
-        Dialogs::error(this, refused->message(MessageLanguage::Hungarian));
+        const QString reason = refused->message(MessageLanguage::Hungarian);
+        setBarPosition(0);
+        SetBarColour(colour::Green);
+        showOutcomeLine(failed + QStringLiteral(": ") + Dialogs::withFullStop(reason), true);
+        Dialogs::error(this, reason);
         return;
     }
     ParameterImage = imported;
-    showOutcomeLine(QStringLiteral("Importálva: %1").arg(QFileInfo(fileName).fileName()), false);
+    showFileOutcome(QStringLiteral("Importálva: %1").arg(QFileInfo(fileName).fileName()), false);
     logOutcome(QStringLiteral("Importálva: %1").arg(fileName));
 }
 

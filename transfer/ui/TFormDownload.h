@@ -77,8 +77,15 @@ private:
     void btImportClick();
     void setBarPosition(int position);
     void showOutcomeLine(const QString& text, bool failure);
-    void showProgressLine(const QString& text);
-    void showLine(const QString& text, bool failure);
+    // The pages done, and the phase, which is what a screen reader reads meanwhile.
+    void showProgressLine(const QString& text, const QString& step);
+    void showProgress(const QString& text);
+    void setLineStyle(bool failure);
+    // An outcome of a file button: the bar full, red when it found fault, green otherwise.
+    void showFileOutcome(const QString& text, bool failure);
+    // Runs a file button's action; a failure empties the bar and is stated on the line, then goes on to the
+    // error box.
+    void fileAction(const QString& failedWords, const std::function<void()>& action);
     // Transfer outcomes and files opened or saved go to the event log as well.
     static void logOutcome(const QString& text);
     void writeOptionsChanged();
@@ -97,7 +104,7 @@ private:
     TFormDifferences* differences_;
     // The bar and the line under it follow the pages at most five times a second.
     PaintPacer* progressPaint_ = nullptr;
-    QPointer<QWidget> focusBeforeLock_; // given back when the transfer ends
+    QPointer<QWidget> focusBeforeLock_;          // given back when the transfer ends
     std::optional<QString> pendingProgressLine_; // shown with the next paint
     std::vector<std::function<void()>> afterTransfer_;
 };
