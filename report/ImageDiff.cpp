@@ -27,8 +27,8 @@ QString whereOf(const FieldSpec& spec) {
     return QString::fromUtf8(tabInfo(spec.tab)->caption) + QStringLiteral(" / ") + QString::fromUtf8(spec.label);
 }
 
-QString csvCell(const QString& cell) {
-    if (!cell.contains(QLatin1Char(',')) && !cell.contains(QLatin1Char('"')) && !cell.contains(QLatin1Char('\n')))
+QString csvCell(const QString& cell, QChar separator) {
+    if (!cell.contains(separator) && !cell.contains(QLatin1Char('"')) && !cell.contains(QLatin1Char('\n')))
         return cell;
     QString quoted = cell;
     quoted.replace(QLatin1String("\""), QLatin1String("\"\""));
@@ -88,13 +88,18 @@ QString diffText(const std::vector<DiffRow>& rows) {
     return out;
 }
 
-QString diffCsv(const std::vector<DiffRow>& rows, const QString& leftHeading, const QString& rightHeading) {
-    const QChar comma = QLatin1Char(',');
-    QString out = QStringLiteral("name,tab/label,offset,size,") + csvCell(leftHeading) + comma + csvCell(rightHeading) +
-                  QLatin1Char('\n');
+QString diffCsv(const std::vector<DiffRow>& rows, const QString& leftHeading, const QString& rightHeading,
+                CsvStyle style) {
+    const QChar sep = style == CsvStyle::Spreadsheet ? QLatin1Char(';') : QLatin1Char(',');
+    QString out = style == CsvStyle::Spreadsheet ? QString(QChar(0xFEFF)) : QString();
+    out += QStringList{QStringLiteral("name"), QStringLiteral("tab/label"), QStringLiteral("offset"),
+                       QStringLiteral("size"), csvCell(leftHeading, sep),   csvCell(rightHeading, sep)}
+               .join(sep) +
+           QLatin1Char('\n');
     for (const DiffRow& row : rows)
-        out += csvCell(row.name) + comma + csvCell(row.where) + comma + QString::number(row.offset) + comma +
-               QString::number(row.size) + comma + csvCell(row.left) + comma + csvCell(row.right) + QLatin1Char('\n');
+        out += csvCell(row.name, sep) + sep + csvCell(row.where, sep) + sep + QString::number(row.offset) + sep +
+               QString::number(row.size) + sep + csvCell(row.left, sep) + sep + csvCell(row.right, sep) +
+               QLatin1Char('\n');
     return out;
 }
 

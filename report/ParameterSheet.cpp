@@ -1,6 +1,8 @@
 // The parameter sheet model from the layout table and the editor's field order.
 #include "report/ParameterSheet.h"
 
+#include <string>
+
 namespace vantrel {
 
 namespace {
@@ -12,6 +14,21 @@ QString csvCell(QString text) {
     return QLatin1Char('"') + text + QLatin1Char('"');
 }
 
+// The event code that selects an SMS text ("Event3" for "SMS3"), if the text has one.
+const FieldSpec* codeOf(const FieldSpec& spec) {
+    if (spec.kind != FieldKind::SmsTextField || !spec.name.starts_with("SMS"))
+        return nullptr;
+    const FieldSpec* code = findField("Event" + std::string(spec.name.substr(3)));
+    return code != nullptr && code->tab == spec.tab ? code : nullptr;
+}
+
+bool isCodeOfAText(const FieldSpec& spec) {
+    for (const FieldSpec& other : ImageLayout)
+        if (codeOf(other) == &spec)
+            return true;
+    return false;
+}
+
 } // namespace
 
 std::vector<SheetSection> parameterSheet(const ImageBytes& image) {
@@ -21,14 +38,19 @@ std::vector<SheetSection> parameterSheet(const ImageBytes& image) {
         SheetSection section{QString::fromUtf8(tab.caption), {}};
         for (std::string_view name : EditorFieldOrder) {
             const FieldSpec& spec = *findField(name);
-            if (spec.tab != tab.tab)
+            if (spec.tab != tab.tab || isCodeOfAText(spec))
                 continue;
-            QString label = QString::fromUtf8(spec.label);
-            if (tab.hiddenByVariant)
-                hidden.rows.push_back(
-                    {&spec, section.title + QStringLiteral(" / ") + label, displayValue(image, spec)});
-            else
-                section.rows.push_back({&spec, label, displayValue(image, spec)});
+            SheetRow row{&spec, QString::fromUtf8(spec.label), displayValue(image, spec)};
+            if (const FieldSpec* code = codeOf(spec)) {
+                row.codeField = code;
+                row.code = displayValue(image, *code);
+            }
+            if (tab.hiddenByVariant) {
+                row.label = section.title + QStringLiteral(" / ") + row.label;
+                hidden.rows.push_back(std::move(row));
+            } else {
+                section.rows.push_back(std::move(row));
+            }
         }
         if (!tab.hiddenByVariant)
             sheet.push_back(std::move(section));
@@ -42,8 +64,12 @@ QString sheetCsv(const std::vector<SheetSection>& sheet) {
     const QChar comma = QLatin1Char(',');
     QString out = QStringLiteral("section,label,value\n");
     for (const SheetSection& section : sheet)
-        for (const SheetRow& row : section.rows)
+        for (const SheetRow& row : section.rows) {
+            if (row.codeField != nullptr)
+                out += csvCell(section.title) + comma + csvCell(QString::fromUtf8(row.codeField->label)) + comma +
+                       csvCell(row.code) + QLatin1Char('\n');
             out += csvCell(section.title) + comma + csvCell(row.label) + comma + csvCell(row.value) + QLatin1Char('\n');
+        }
     return out;
 }
 

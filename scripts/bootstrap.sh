@@ -9,6 +9,8 @@ packages="build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools libgl
 packages="$packages desktop-file-utils appstream groff-base"
 # qt6-translations-l10n: Qt's own dialogs and buttons in Hungarian, like the rest of the tool.
 packages="$packages qt6-translations-l10n"
+# poppler-utils: the printing test reads the text of the printed sheet back out of the PDF.
+packages="$packages poppler-utils"
 for set in "$@"; do
     case "$set" in
         fuzz) packages="$packages clang libclang-rt-dev llvm" ;;

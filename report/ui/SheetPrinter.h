@@ -1,6 +1,8 @@
 // The parameter sheet on pages: a title block (title, file name, date), then every section with its
-// label/value rows, as compact as it reads well. A row is never cut across pages, and a section heading
-// never ends a page.
+// label/value rows, as compact as it reads well; long labels wrap, and an SMS text's row carries its event
+// code. A row is never cut across pages, and a section heading never ends a page. Every later page starts
+// with the title and the file name (and the heading of a section that goes on), and every page ends with
+// the file name and "oldal N/M".
 #pragma once
 
 #include "report/ParameterSheet.h"

@@ -59,8 +59,17 @@ TEST(ImageDiff, ModuleDifferingInKnownFieldsGivesExactlyThoseRows) {
     EXPECT_EQ(sms.right, displayValue(reference, layoutField("SMS3")));
     EXPECT_EQ(rows[1].left, QStringLiteral("12*4"));
     EXPECT_EQ(rows.front().size, 1u);
-    EXPECT_TRUE(
-        diffCsv(rows, QStringLiteral("Modul"), QStringLiteral("Fájl")).contains(QStringLiteral("\"Betörés, 100%\"")));
+    // Scripts get commas; spreadsheets set to Hungarian get semicolons and a byte-order mark.
+    const QString plain = diffCsv(rows, QStringLiteral("Modul"), QStringLiteral("Fájl"));
+    EXPECT_TRUE(plain.startsWith(QStringLiteral("name,tab/label,offset,size,Modul,Fájl\n")));
+    EXPECT_TRUE(plain.contains(QStringLiteral("\"Betörés, 100%\"")));
+    ASSERT_FALSE(applyAssignment(QStringLiteral("SMS3=\"Betörés; 100%\""), module));
+    const QString sheet = diffCsv(diffImages(module, reference, 0, TransferLength), QStringLiteral("Modul; A"),
+                                  QStringLiteral("Fájl"), CsvStyle::Spreadsheet);
+    EXPECT_TRUE(sheet.startsWith(QStringLiteral("\uFEFFname;tab/label;offset;size;\"Modul; A\";Fájl\n")))
+        << sheet.toStdString();
+    EXPECT_TRUE(sheet.contains(QStringLiteral(";\"Betörés; 100%\";"))) << sheet.toStdString();
+    EXPECT_TRUE(sheet.contains(QStringLiteral("SMS3;SMS szövegek / 3. SMS;")));
     EXPECT_EQ(diffText(rows).count(QLatin1Char('\n')), static_cast<qsizetype>(rows.size()));
     // Two files: the whole image counts.
     EXPECT_EQ(diffImages(module, reference).size(), rows.size() + 2);
@@ -165,6 +174,7 @@ TEST(ParameterSheet, VisibleTabsInOrderThenHiddenFieldsEveryShownFieldOnce) {
     const auto sheet = parameterSheet(image);
     std::vector<QString> titles;
     std::size_t rows = 0;
+    int codes = 0;
     for (const SheetSection& section : sheet) {
         titles.push_back(section.title);
         for (const SheetRow& row : section.rows) {
@@ -172,8 +182,17 @@ TEST(ParameterSheet, VisibleTabsInOrderThenHiddenFieldsEveryShownFieldOnce) {
             EXPECT_EQ(row.value, displayValue(image, *row.field));
             EXPECT_EQ(section.title == QStringLiteral("Rejtett lapok"), !row.field->visibleToInstaller())
                 << row.field->name;
+            // An event code is printed on the row of the SMS text it selects, never on a row of its own.
+            EXPECT_NE(row.field->kind, FieldKind::EventCodeField) << row.field->name;
+            if (row.codeField == nullptr)
+                continue;
+            ++rows;
+            ++codes;
+            EXPECT_EQ(row.codeField->name.substr(5), row.field->name.substr(3)); // Event4 with SMS4
+            EXPECT_EQ(row.code, displayValue(image, *row.codeField));
         }
     }
+    EXPECT_EQ(codes, 10);
     EXPECT_EQ(titles, (std::vector<QString>{QStringLiteral("Telefonszámok"), QStringLiteral("SMS szövegek"),
                                             QStringLiteral("Híváskorlátozás"), QStringLiteral("Kimenet vezérlés"),
                                             QStringLiteral("Rejtett lapok")}));
