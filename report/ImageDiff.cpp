@@ -27,14 +27,6 @@ QString whereOf(const FieldSpec& spec) {
     return QString::fromUtf8(tabInfo(spec.tab)->caption) + QStringLiteral(" / ") + QString::fromUtf8(spec.label);
 }
 
-QString csvCell(const QString& cell, QChar separator) {
-    if (!cell.contains(separator) && !cell.contains(QLatin1Char('"')) && !cell.contains(QLatin1Char('\n')))
-        return cell;
-    QString quoted = cell;
-    quoted.replace(QLatin1String("\""), QLatin1String("\"\""));
-    return QLatin1Char('"') + quoted + QLatin1Char('"');
-}
-
 } // namespace
 
 std::vector<DiffRow> diffImages(const ImageBytes& left, const ImageBytes& right, std::size_t begin, std::size_t end) {
@@ -90,16 +82,13 @@ QString diffText(const std::vector<DiffRow>& rows) {
 
 QString diffCsv(const std::vector<DiffRow>& rows, const QString& leftHeading, const QString& rightHeading,
                 CsvStyle style) {
-    const QChar sep = style == CsvStyle::Spreadsheet ? QLatin1Char(';') : QLatin1Char(',');
-    QString out = style == CsvStyle::Spreadsheet ? QString(QChar(0xFEFF)) : QString();
-    out += QStringList{QStringLiteral("name"), QStringLiteral("tab/label"), QStringLiteral("offset"),
-                       QStringLiteral("size"), csvCell(leftHeading, sep),   csvCell(rightHeading, sep)}
-               .join(sep) +
-           QLatin1Char('\n');
+    QString out =
+        csvStart(style) + csvLine({QStringLiteral("name"), QStringLiteral("tab/label"), QStringLiteral("offset"),
+                                   QStringLiteral("size"), leftHeading, rightHeading},
+                                  style);
     for (const DiffRow& row : rows)
-        out += csvCell(row.name, sep) + sep + csvCell(row.where, sep) + sep + QString::number(row.offset) + sep +
-               QString::number(row.size) + sep + csvCell(row.left, sep) + sep + csvCell(row.right, sep) +
-               QLatin1Char('\n');
+        out += csvLine(
+            {row.name, row.where, QString::number(row.offset), QString::number(row.size), row.left, row.right}, style);
     return out;
 }
 

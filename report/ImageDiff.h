@@ -3,6 +3,7 @@
 #pragma once
 
 #include "params/FieldCodecs.h"
+#include "report/Csv.h"
 
 #include <QString>
 #include <vector>
@@ -26,11 +27,6 @@ std::vector<DiffRow> diffImages(const ImageBytes& left, const ImageBytes& right,
 
 // One tab-separated line per row, for the clipboard.
 QString diffText(const std::vector<DiffRow>& rows);
-// How a CSV text is written. Plain: "," between cells, for scripts (the command-line tool). Spreadsheet: ";"
-// between cells and a byte-order mark first, for the spreadsheet programs installers open the windows'
-// files in, which expect that when set to Hungarian (the comma is the decimal sign there).
-enum class CsvStyle { Plain, Spreadsheet };
-
 // CSV with a header line, fields quoted where needed.
 QString diffCsv(const std::vector<DiffRow>& rows, const QString& leftHeading, const QString& rightHeading,
                 CsvStyle style = CsvStyle::Plain);

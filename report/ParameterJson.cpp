@@ -203,25 +203,22 @@ QByteArray exportJson(const ImageBytes& image) {
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 
-QString exportCsv(const ImageBytes& image) {
-    const auto cell = [](QString text) {
-        if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) && !text.contains(QLatin1Char('\n')))
-            return text;
-        text.replace(QLatin1String("\""), QLatin1String("\"\""));
-        return QLatin1Char('"') + text + QLatin1Char('"');
-    };
-    const QChar comma = QLatin1Char(',');
-    QString out = QStringLiteral("name,tab,label,offset,size,value,hex\n");
+QString exportCsv(const ImageBytes& image, CsvStyle style) {
+    QString out = csvStart(style) + csvLine({QStringLiteral("name"), QStringLiteral("tab"), QStringLiteral("label"),
+                                             QStringLiteral("offset"), QStringLiteral("size"), QStringLiteral("value"),
+                                             QStringLiteral("hex")},
+                                            style);
     for (const FieldSpec& spec : ImageLayout) {
         const QString tab = spec.shownByEditor() ? QString::fromUtf8(tabInfo(spec.tab)->caption) : QString();
-        out += nameOf(spec) + comma + cell(tab) + comma + cell(QString::fromUtf8(spec.label)) + comma +
-               QString::number(spec.offset) + comma + QString::number(spec.size()) + comma +
-               cell(displayValue(image, spec)) + comma + toHex(fieldBytes(image, spec)) + QLatin1Char('\n');
+        out += csvLine({nameOf(spec), tab, QString::fromUtf8(spec.label), QString::number(spec.offset),
+                        QString::number(spec.size()), displayValue(image, spec), toHex(fieldBytes(image, spec))},
+                       style);
     }
     for (const SpareRange& range : SpareRanges)
-        out += QStringLiteral("spare,,,") + QString::number(range.offset) + comma + QString::number(range.size) +
-               QStringLiteral(",,") + toHex(ConstFieldBytes(image.data() + range.offset, range.size)) +
-               QLatin1Char('\n');
+        out += csvLine({QStringLiteral("spare"), QString(), QString(), QString::number(range.offset),
+                        QString::number(range.size), QString(),
+                        toHex(ConstFieldBytes(image.data() + range.offset, range.size))},
+                       style);
     return out;
 }
 

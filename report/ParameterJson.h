@@ -8,6 +8,7 @@
 
 #include "common/Errors.h"
 #include "params/FieldCodecs.h"
+#include "report/Csv.h"
 
 #include <QByteArray>
 #include <QJsonValue>
@@ -37,8 +38,9 @@ inline constexpr int ParameterJsonVersion = 1;
 QJsonValue fieldJsonValue(const ImageBytes& image, const FieldSpec& spec);
 
 QByteArray exportJson(const ImageBytes& image);
-// One line per field: name, tab, label, offset, size, value as the editor shows it, then the bytes in hex.
-QString exportCsv(const ImageBytes& image);
+// One line per field: name, tab, label, offset, size, value as the editor shows it, then the bytes in hex;
+// then one line per spare range.
+QString exportCsv(const ImageBytes& image, CsvStyle style = CsvStyle::Plain);
 
 // Applies the JSON onto image; fields it omits keep image's bytes. On any refusal image is left as it was.
 std::optional<ParameterError> importJson(const QByteArray& json, ImageBytes& image);

@@ -1,18 +1,13 @@
 // The parameter sheet model from the layout table and the editor's field order.
 #include "report/ParameterSheet.h"
 
+#include "report/Csv.h"
+
 #include <string>
 
 namespace vantrel {
 
 namespace {
-
-QString csvCell(QString text) {
-    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) && !text.contains(QLatin1Char('\n')))
-        return text;
-    text.replace(QLatin1String("\""), QLatin1String("\"\""));
-    return QLatin1Char('"') + text + QLatin1Char('"');
-}
 
 // The event code that selects an SMS text ("Event3" for "SMS3"), if the text has one.
 const FieldSpec* codeOf(const FieldSpec& spec) {
@@ -61,14 +56,13 @@ std::vector<SheetSection> parameterSheet(const ImageBytes& image) {
 }
 
 QString sheetCsv(const std::vector<SheetSection>& sheet) {
-    const QChar comma = QLatin1Char(',');
-    QString out = QStringLiteral("section,label,value\n");
+    const CsvStyle style = CsvStyle::Plain;
+    QString out = csvLine({QStringLiteral("section"), QStringLiteral("label"), QStringLiteral("value")}, style);
     for (const SheetSection& section : sheet)
         for (const SheetRow& row : section.rows) {
             if (row.codeField != nullptr)
-                out += csvCell(section.title) + comma + csvCell(QString::fromUtf8(row.codeField->label)) + comma +
-                       csvCell(row.code) + QLatin1Char('\n');
-            out += csvCell(section.title) + comma + csvCell(row.label) + comma + csvCell(row.value) + QLatin1Char('\n');
+                out += csvLine({section.title, QString::fromUtf8(row.codeField->label), row.code}, style);
+            out += csvLine({section.title, row.label, row.value}, style);
         }
     return out;
 }

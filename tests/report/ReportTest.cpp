@@ -100,6 +100,8 @@ TEST(ParameterJson, AnyImageRoundTripsByteIdentically) {
     for (auto it = raw.begin(); it != raw.end(); ++it)
         EXPECT_EQ(findField(it.key().toStdString())->kind, FieldKind::ZeroPair) << it.key().toStdString();
     EXPECT_TRUE(exportCsv(canonical).startsWith(QStringLiteral("name,tab,label,offset,size,value,hex\nAUTODIAL,")));
+    EXPECT_TRUE(exportCsv(canonical, CsvStyle::Spreadsheet)
+                    .startsWith(QStringLiteral("\uFEFFname;tab;label;offset;size;value;hex\nAUTODIAL;")));
 }
 
 TEST(ParameterJson, TemplateChangesOnlyItsFieldsAndAssignmentsShareTheRules) {

@@ -561,6 +561,12 @@ TEST_F(TransferWindow, SheetsExportImportAndPrint) {
     click("btImport");
     EXPECT_EQ(image(), original); // every byte, the receiver's block included
     EXPECT_EQ(outcome(), QStringLiteral("Importálva: site.json"));
+    // As CSV, for a spreadsheet program set to Hungarian.
+    script.setNextFileName(program.cwd.file("site.csv"));
+    click("btExport");
+    QFile csv(program.cwd.file("site.csv"));
+    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(csv.readLine().startsWith("\xEF\xBB\xBFname;tab;label;"));
 
     // A refused file names the field and the rule, and changes nothing.
     QFile bad(program.cwd.file("bad.json"));

@@ -368,7 +368,8 @@ void TFormDownload::btExportClick() {
     if (fileName.isEmpty())
         return;
     const bool csv = QFileInfo(fileName).suffix().compare(QStringLiteral("csv"), Qt::CaseInsensitive) == 0;
-    const QByteArray content = csv ? exportCsv(ParameterImage).toUtf8() : exportJson(ParameterImage);
+    const QByteArray content =
+        csv ? exportCsv(ParameterImage, CsvStyle::Spreadsheet).toUtf8() : exportJson(ParameterImage);
     fileAction(QStringLiteral("Exportálás sikertelen"), [&] {
         if (const std::optional<FileError> failed = writeFileAtomically(fileName, content))
             throw EInOutError::fromErrno(failed->err, fileName);
