@@ -1,5 +1,6 @@
 // The application object. Its notify() is the general error handler: an exception that escapes any event
-// handler ends that action and is shown in an error box; the program goes on.
+// handler ends that action and is shown in an error box; the program goes on. It also gives every window
+// the shared keyboard habits (common/ui/KeyboardFocus).
 #pragma once
 
 #include <QApplication>
