@@ -9,11 +9,15 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QScrollBar>
+#include <QStatusBar>
+#include <QTabBar>
 #include <QTest>
 #include <QTextEdit>
 
@@ -62,7 +66,99 @@ QString ownName(const QWidget* w) {
     return QStringLiteral("<unnamed>");
 }
 
+// Controls whose children are their own inner parts, laid out by Qt.
+bool isComposite(const QWidget* w) {
+    return qobject_cast<const QAbstractSpinBox*>(w) != nullptr || qobject_cast<const QComboBox*>(w) != nullptr ||
+           qobject_cast<const QTabBar*>(w) != nullptr || qobject_cast<const QAbstractItemView*>(w) != nullptr ||
+           qobject_cast<const QTextEdit*>(w) != nullptr || qobject_cast<const QPlainTextEdit*>(w) != nullptr;
+}
+
+// The visible widgets of a window that count as controls or their containers.
+QList<const QWidget*> laidOutWidgets(const QWidget& window) {
+    QList<const QWidget*> out;
+    for (const QWidget* w : window.findChildren<QWidget*>()) {
+        if (w->isWindow() || !w->isVisibleTo(&window))
+            continue;
+        bool inner = false;
+        for (const QWidget* p = w->parentWidget(); p != &window && p != nullptr; p = p->parentWidget())
+            inner = inner || isComposite(p) || p->isWindow();
+        if (!inner)
+            out << w;
+    }
+    return out;
+}
+
+// Inside a scroll area a control may lie outside the visible part: it scrolls into view.
+bool scrolls(const QWidget* w, const QWidget& window) {
+    for (const QWidget* p = w->parentWidget(); p != &window && p != nullptr; p = p->parentWidget())
+        if (qobject_cast<const QScrollArea*>(p) != nullptr)
+            return true;
+    return false;
+}
+
+QRect rectIn(const QWidget* w, const QWidget& window) {
+    return QRect(w->mapTo(&window, QPoint(0, 0)), w->size());
+}
+
+QString rectText(const QRect& r) {
+    return QStringLiteral("%1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+}
+
 } // namespace
+
+QStringList layoutProblems(const QWidget& window) {
+    QStringList problems;
+    const QList<const QWidget*> widgets = laidOutWidgets(window);
+    for (const QWidget* w : widgets) {
+        const QRect r = rectIn(w, window);
+        if (!scrolls(w, window) && !window.rect().contains(r))
+            problems << QStringLiteral("%1 at %2 reaches outside the window (%3x%4)")
+                            .arg(describe(w), rectText(r))
+                            .arg(window.width())
+                            .arg(window.height());
+        const QSize least = w->minimumSizeHint();
+        const bool wraps = w->hasHeightForWidth();
+        if (w->width() < least.width() || (!wraps && w->height() < least.height()))
+            problems << QStringLiteral("%1 squeezed to %2x%3 below its minimum %4x%5")
+                            .arg(describe(w))
+                            .arg(w->width())
+                            .arg(w->height())
+                            .arg(least.width())
+                            .arg(least.height());
+        if (wraps && w->heightForWidth(w->width()) > w->height())
+            problems << QStringLiteral("%1 needs %2 pixels of height at its width, has %3")
+                            .arg(describe(w))
+                            .arg(w->heightForWidth(w->width()))
+                            .arg(w->height());
+    }
+    for (qsizetype i = 0; i < widgets.size(); ++i)
+        for (qsizetype j = i + 1; j < widgets.size(); ++j) {
+            const QWidget* a = widgets[i];
+            const QWidget* b = widgets[j];
+            if (a->isAncestorOf(b) || b->isAncestorOf(a))
+                continue;
+            const QRect overlap = rectIn(a, window) & rectIn(b, window);
+            if (!overlap.isEmpty())
+                problems << QStringLiteral("%1 and %2 overlap at %3").arg(describe(a), describe(b), rectText(overlap));
+        }
+    return problems;
+}
+
+bool textHasRoom(const QWidget& owner, const QString& text) {
+    if (const auto* label = qobject_cast<const QLabel*>(&owner)) {
+        const QRect room = label->contentsRect();
+        if (label->wordWrap())
+            return label->heightForWidth(label->width()) <= label->height();
+        return label->fontMetrics().horizontalAdvance(text) <= room.width();
+    }
+    // A status bar paints its message left of its widgets (and not at all under them).
+    int free = owner.width();
+    if (qobject_cast<const QStatusBar*>(&owner) != nullptr)
+        for (const QObject* child : owner.children())
+            if (const auto* w = qobject_cast<const QWidget*>(child); w != nullptr && w->isVisibleTo(&owner))
+                free -= w->width();
+    return owner.fontMetrics().horizontalAdvance(text) <= free;
+}
 
 QStringList accessibilityGaps(const QWidget& window) {
     QStringList gaps;
