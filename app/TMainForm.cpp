@@ -10,6 +10,7 @@
 #include "protocol/ui/TFormDetails.h"
 #include "serial/PortDiagnosis.h"
 #include "serial/PortNames.h"
+#include "serial/ports/PortEntry.h"
 #include "serial/ui/TSorosDialog.h"
 #include "transfer/ui/TFormDownload.h"
 #include "ui_TMainForm.h"
@@ -19,6 +20,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QScreen>
+#include <algorithm>
 #include <cerrno>
 
 namespace vantrel {
@@ -29,6 +31,8 @@ const QString kLinkFailed = QStringLiteral(" Hiba: A COM port nem elérhető!");
 const QString kNoLink = QStringLiteral(" Nincs soros kapcsolat.");
 const QString kTransferRunning = QStringLiteral("Adatátvitel folyamatban. Megszakítja?");
 const QString kLinkLost = QStringLiteral(" Hiba: A soros kapcsolat megszakadt!");
+constexpr int kLeastWidth = 232;
+constexpr int kLeastHeight = 284;
 
 // The decoded status bytes as one line of the event log.
 QString statusLogText(const std::array<std::uint8_t, 4>& s) {
@@ -71,14 +75,12 @@ TMainForm::TMainForm(ModuleConnection& connection, TStateForm& stateForm, TFormD
 
     connection_.setSink(this);
     connection_.OnLinkLost = [this] { linkLost(); };
-    ui->StatusBar1->clearMessage();
-    // The second status field: why the port could not be opened, or that the event log cannot be written.
-    reasonLabel_ = new QLabel(this);
-    reasonLabel_->setObjectName(QStringLiteral("ReasonPanel"));
-    reasonLabel_->setWordWrap(true);
-    ui->StatusBar1->addPermanentWidget(reasonLabel_, 1);
-    EventLog::setWarningHandler([this](const QString& warning) { reasonLabel_->setText(warning); });
-    setFixedSize(sizeHint().expandedTo(QSize(232, 284)));
+    // The status line is a label of its own, and the reason (why the port could not be opened, or that the
+    // event log cannot be written) wraps under it: the window grows in height to show both whole, and its
+    // buttons keep the width they need.
+    fixedWidth_ = std::max(kLeastWidth, sizeHint().width());
+    showState(QString());
+    EventLog::setWarningHandler([this](const QString& warning) { showReason(warning); });
     // Dialogs centre themselves; a main window would open wherever the window system puts it.
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
@@ -117,6 +119,8 @@ void TMainForm::FormCreate() {
     }
     // The port in use is shown from the start, not only after the chooser was opened.
     ui->Panel1->setText(ComPort1().Port());
+    stateForm_.setPortName(ui->Panel1->text());
+    fitToContents();
 }
 
 void TMainForm::FormDestroy() {
@@ -172,6 +176,8 @@ void TMainForm::ButtonSelectSerialClick() {
     if (!chosen)
         return;
     ui->Panel1->setText(sorosDialog1_->PortHNev());
+    stateForm_.setPortName(ui->Panel1->text());
+    fitToContents();
     // While the link is open the port is switched at once. If the new port cannot be opened, the driver's
     // error reaches the general handler; the buttons and the status line stay, the link is closed.
     ComPort1().setPort(sorosDialog1_->PortNev());
@@ -189,8 +195,8 @@ void TMainForm::btConnectClick() {
                           .arg(answeredPorts_.join(QStringLiteral(", ")));
     }
     const bool connected = ComPort1().Connected();
-    ui->StatusBar1->showMessage(connected ? kLinkOk : kLinkFailed);
-    reasonLabel_->setText(reason);
+    showPortName();
+    showState(connected ? kLinkOk : kLinkFailed, reason);
     showLinkState(connected);
     // The next step, never "Kilépés": a Space or Enter right after connecting must not end the program.
     (connected ? ui->btParameterSetting : ui->btConnect)->setFocus();
@@ -203,8 +209,7 @@ void TMainForm::btConnectClick() {
 void TMainForm::btDisconnectClick() {
     if (!noTransferOrStopped([this] { btDisconnectClick(); }))
         return;
-    ui->StatusBar1->showMessage(kNoLink);
-    reasonLabel_->clear();
+    showState(kNoLink);
     const bool was = ComPort1().Connected();
     ComPort1().setConnected(false);
     showLinkState(false);
@@ -217,13 +222,49 @@ void TMainForm::btDisconnectClick() {
 void TMainForm::linkLost() {
     // The connection has closed the port already. No message box: the status line tells it, and a
     // running transfer reports the loss in its own window.
-    ui->StatusBar1->showMessage(kLinkLost);
-    reasonLabel_->clear();
+    showState(kLinkLost);
     showLinkState(false);
-    stateForm_.linkClosed();
+    stateForm_.linkLost();
     EventLog::append(QStringLiteral("A soros kapcsolat megszakadt: %1%2")
                          .arg(ComPort1().Port(),
                               formDownload_.transferRunning() ? QStringLiteral(" (adatátvitel közben)") : QString()));
+}
+
+void TMainForm::showState(const QString& state, const QString& reason) {
+    ui->StatusBar1->setText(state);
+    showReason(reason);
+}
+
+void TMainForm::showReason(const QString& reason) {
+    ui->ReasonPanel->setText(reason);
+    ui->ReasonPanel->setVisible(!reason.isEmpty());
+    fitToContents();
+}
+
+void TMainForm::fitToContents() {
+    // Wrapped texts take as many lines as they need at the window's width, and the window grows in height
+    // to hold them; it grows in width only for what cannot wrap (a long device name without blanks).
+    centralWidget()->layout()->invalidate();
+    centralWidget()->layout()->activate();
+    const int width = std::max(fixedWidth_, centralWidget()->minimumSizeHint().width());
+    const int height = centralWidget()->heightForWidth(width);
+    setFixedSize(width, std::max(kLeastHeight, height));
+}
+
+QString TMainForm::stateText() const {
+    return ui->StatusBar1->text();
+}
+
+void TMainForm::showPortName() {
+    // The device behind a port name can change while the tool runs (an adapter moved to another socket,
+    // the simulator started again): the panel names the device the port leads to now.
+    const QString now = sorosDialog1_->displayNameNow(ComPort1().Port());
+    if (!now.isEmpty())
+        ui->Panel1->setText(now);
+    else if (ports::PortNumberOf(ui->Panel1->text()) != ports::PortNumberOf(ComPort1().Port()))
+        ui->Panel1->setText(ComPort1().Port());
+    stateForm_.setPortName(ui->Panel1->text());
+    fitToContents();
 }
 
 void TMainForm::setAnsweredPorts(const QStringList& ports) {

@@ -13,8 +13,6 @@
 #include <functional>
 #include <memory>
 
-class QLabel;
-
 namespace Ui {
 class TMainForm;
 }
@@ -50,6 +48,9 @@ public:
     // on its way, without a question, and the window closes when it has ended.
     void closeStoppingTransfer();
 
+    // The connection state as the status line shows it.
+    QString stateText() const;
+
     // Where module texts and status messages go.
     void AppendToMemo(MemoTarget box, const QByteArray& text, bool always) override;
     void StatusMessage(const std::array<std::uint8_t, 4>& status) override;
@@ -73,13 +74,17 @@ private:
     // if so, stops it and runs `again` once it has ended; false then, and the action waits for `again`.
     bool noTransferOrStopped(std::function<void()> again);
     void linkLost();
+    void showState(const QString& state, const QString& reason = QString());
+    void showReason(const QString& reason);
+    void fitToContents();
+    void showPortName();
 
 public:
     // The ports where the module search found a module: a failed connect elsewhere suggests the search.
     void setAnsweredPorts(const QStringList& ports);
 
 private:
-    QLabel* reasonLabel_ = nullptr;
+    int fixedWidth_ = 0;
     QStringList answeredPorts_;
     TFormEventLog* logForm_ = nullptr; // made when first asked for; owned by the window
     std::array<std::uint8_t, 3> loggedStatus_{};

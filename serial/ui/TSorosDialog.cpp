@@ -1,6 +1,8 @@
 // The COM port chooser component.
 #include "serial/ui/TSorosDialog.h"
 
+#include "serial/ports/PortChoice.h"
+#include "serial/ports/PortEntry.h"
 #include "serial/ports/PortEnumerator.h"
 #include "serial/ui/TFormComPort.h"
 
@@ -26,6 +28,20 @@ void TSorosDialog::setKeySource(std::shared_ptr<ports::PortKeySource> source) {
 
 ports::PortEnumerator& TSorosDialog::enumerator() {
     return ownEnumerator_ ? *ownEnumerator_ : ports::PortEnumerator::shared();
+}
+
+QString TSorosDialog::displayNameNow(const QString& portName) {
+    const int number = ports::PortNumberOf(portName);
+    if (number <= 0)
+        return QString();
+    ports::PortEnumerator& ports = enumerator();
+    ports.CollectPortCandidates();
+    QStringList lines;
+    ports.ListSerialPorts(lines);
+    for (const QString& line : lines)
+        if (ports::PortNumberOf(line) == number)
+            return ports::DisplayNameOf(line);
+    return QString();
 }
 
 bool TSorosDialog::Execute() {

@@ -58,6 +58,10 @@ public:
     QString HozzaadSzoveg() const { return HozzaadSzoveg_; }
     void setHozzaadSzoveg(const QString& value) { HozzaadSzoveg_ = value; }
 
+    // The display name the chooser would show now for a port name ("COM4"), from a fresh walk of the
+    // ports; empty when no listed port has that number.
+    QString displayNameNow(const QString& portName);
+
     // The prompt of the add-port box when HozzaadSzoveg is empty.
     static QString defaultPrompt();
 

@@ -9,7 +9,6 @@
 
 #include <QDir>
 #include <QPushButton>
-#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -17,8 +16,7 @@
 
 namespace vantrel::test {
 
-template <typename T>
-T* child(QObject* parent, const char* name) {
+template <typename T> T* child(QObject* parent, const char* name) {
     T* w = parent->findChild<T*>(QString::fromLatin1(name));
     EXPECT_NE(w, nullptr) << name;
     return w;
@@ -62,7 +60,7 @@ struct Program {
         startup.reset();
         main = nullptr;
     }
-    QString status() const { return child<QStatusBar>(main, "StatusBar1")->currentMessage(); }
+    QString status() const { return main->stateText(); }
     bool enabled(const char* name) const { return child<QPushButton>(main, name)->isEnabled(); }
     void connect() {
         click(main, "btConnect");
