@@ -54,7 +54,23 @@ SignalHistory::Summary SignalHistory::summary(qint64 nowMsecs) const {
     return sum;
 }
 
-QByteArray SignalHistory::toCsv(qint64 nowMsecs) const {
+QByteArray SignalHistory::toCsv(qint64 nowMsecs, CsvStyle style) const {
+    if (style == CsvStyle::Spreadsheet) {
+        QByteArray csv = "\xEF\xBB\xBF";
+        csv += QStringLiteral("idő;térerő;IN1;IN2;IN3;IN4;vezetékes vonal;hívásállapot\r\n").toUtf8();
+        for (const Sample& s : samples(nowMsecs)) {
+            csv += QDateTime::fromMSecsSinceEpoch(s.msecsSinceEpoch)
+                       .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))
+                       .toUtf8();
+            csv += ';' + QByteArray::number(s.status.SignalLevel);
+            for (int n = 0; n < 4; ++n)
+                csv += (s.status.InputFlags & (1u << n)) ? ";1" : ";0";
+            csv += lineInOrder(s.status) ? ";rendben" : ";nincs";
+            csv += ';' + QByteArray::number(s.status.CallState);
+            csv += "\r\n";
+        }
+        return csv;
+    }
     QByteArray csv = "time,signal,inputs,line,call_state\n";
     for (const Sample& s : samples(nowMsecs)) {
         csv += QDateTime::fromMSecsSinceEpoch(s.msecsSinceEpoch).toString(Qt::ISODateWithMs).toUtf8();

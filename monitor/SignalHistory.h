@@ -36,8 +36,12 @@ public:
     std::vector<Sample> samples(qint64 nowMsecs) const;
     Summary summary(qint64 nowMsecs) const;
 
-    // "time,signal,inputs,line,call_state" lines, ISO local time with milliseconds, oldest first.
-    QByteArray toCsv(qint64 nowMsecs) const;
+    // Plain: "time,signal,inputs,line,call_state" lines, ISO local time with milliseconds, oldest first,
+    // for scripts. Spreadsheet: for a spreadsheet program set to Hungarian, which reads ";" as the
+    // separator and needs the UTF-8 byte-order mark to read the accents; the inputs one column each, so
+    // that "0101" is not read as a number.
+    enum class CsvStyle { Plain, Spreadsheet };
+    QByteArray toCsv(qint64 nowMsecs, CsvStyle style = CsvStyle::Plain) const;
 
 private:
     std::vector<Sample> ring_ = std::vector<Sample>(kCapacity);

@@ -1,5 +1,5 @@
 // The window "Napló": the event log of this run and of earlier ones, newest first, with the entries of
-// earlier runs greyed, and "Mentés..." to keep a copy (for a customer's report, for example).
+// earlier runs greyed and marked "korábbi", and "Mentés..." to keep a copy (for a customer's report, for example).
 #pragma once
 
 #include <QDialog>

@@ -6,6 +6,7 @@
 #include "protocol/ui/MemoBox.h"
 #include "ui_TStateForm.h"
 
+#include "common/StateColour.h"
 #include "common/ui/Dialogs.h"
 #include "monitor/ui/SignalPlot.h"
 
@@ -23,42 +24,33 @@ namespace {
 constexpr int kPollIntervalMs = 500;
 constexpr qint64 kStaleAfterMs = 2000;
 const QString kNoReply = QStringLiteral("A modul nem válaszol!");
+const QString kLinkLost = QStringLiteral("A soros kapcsolat megszakadt!");
+const QString kNoLink = QStringLiteral("Nincs soros kapcsolat.");
+
+void setTextColour(QWidget* w, Rgb colour) {
+    QPalette palette = w->palette();
+    palette.setColor(QPalette::WindowText, QColor(colour.r, colour.g, colour.b));
+    w->setPalette(palette);
+}
 } // namespace
 
 TStateForm::TStateForm(ModuleLink& link, QWidget* parent)
     : QDialog(parent), ui(std::make_unique<Ui::TStateForm>()), link_(link), timerState_(new QTimer(this)) {
     ui->setupUi(this);
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowCloseButtonHint);
+    // Resizable: the plot takes what room the installer gives the window.
+    setWindowFlags(Qt::Dialog | Qt::WindowCloseButtonHint);
     timerState_->setObjectName(QStringLiteral("TimerState"));
     timerState_->setInterval(kPollIntervalMs);
     connect(timerState_, &QTimer::timeout, this, &TStateForm::TimerStateTimer);
     connect(ui->btClearMsg, &QPushButton::clicked, this, &TStateForm::btClearMsgClick);
     connect(ui->btClose, &QPushButton::clicked, this, &TStateForm::btCloseClick);
+    connect(ui->btSaveHistory, &QPushButton::clicked, this, &TStateForm::btSaveHistoryClick);
 
-    // Below the Part's controls: the stale warning, the history plot, its figures and its export.
     clock_ = [] { return QDateTime::currentMSecsSinceEpoch(); };
-    const int top = height();
-    lbNoReply_ = new QLabel(this);
-    lbNoReply_->setObjectName(QStringLiteral("lbNoReply"));
-    lbNoReply_->setGeometry(8, top, width() - 16, 18);
-    QPalette red = lbNoReply_->palette();
-    red.setColor(QPalette::WindowText, Qt::red);
-    lbNoReply_->setPalette(red);
-    plot_ = new SignalPlot(history_, this);
-    plot_->setObjectName(QStringLiteral("SignalPlot"));
-    plot_->setGeometry(8, top + 20, width() - 16, 90);
-    lbSignalSummary_ = new QLabel(this);
-    lbSignalSummary_->setObjectName(QStringLiteral("lbSignalSummary"));
-    lbSignalSummary_->setGeometry(8, top + 114, width() - 110, 22);
-    auto* btSave = new QPushButton(QStringLiteral("Mentés..."), this);
-    btSave->setObjectName(QStringLiteral("btSaveHistory"));
-    btSave->setToolTip(QStringLiteral("A térerő-előzmények mentése CSV vagy PNG fájlba"));
-    plot_->setAccessibleName(QStringLiteral("A GSM térerő az utolsó 10 percben"));
-    btSave->setGeometry(width() - 98, top + 113, 90, 24);
-    connect(btSave, &QPushButton::clicked, this, &TStateForm::btSaveHistoryClick);
-    resize(width(), top + 142);
-    adjustSize();
-    setFixedSize(size());
+    ui->SignalPlot->setHistory(&history_);
+    setTextColour(ui->lbNoReply, colour::Warning);
+    ui->lbNoReply->hide();
+    resize(sizeHint().expandedTo(QSize(360, 0)));
 }
 
 TStateForm::~TStateForm() = default;
@@ -69,24 +61,31 @@ MemoBox* TStateForm::MemoState() const {
 
 void TStateForm::setState(QLabel* label, const StateText& state) {
     label->setText(state.text);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, QColor(state.colour.r, state.colour.g, state.colour.b));
-    label->setPalette(palette);
+    setTextColour(label, stale_ ? colour::Greyed : state.colour);
+    label->setEnabled(!stale_);
 }
 
-void TStateForm::ShowStatus() {
+void TStateForm::render() {
     const StatusView view = statusView(status_);
     QLabel* inputs[] = {ui->lbIN1, ui->lbIN2, ui->lbIN3, ui->lbIN4};
     for (int n = 0; n < 4; ++n)
         setState(inputs[n], view.inputs[n]);
     setState(ui->lbLineVoltage, view.line);
     setState(ui->lbGSMLine, view.call);
+    setState(ui->lbGSMpowVal, {view.signalText, colour::Black});
     ui->pbTerero->setValue(view.signalBar);
-    ui->lbGSMpowVal->setText(view.signalText);
+    ui->pbTerero->setEnabled(!stale_);
+    setTextColour(ui->lbSignalSummary, stale_ ? colour::Greyed : colour::Black);
+    ui->lbSignalSummary->setEnabled(!stale_);
+    ui->SignalPlot->setLive(!stale_);
+}
 
+void TStateForm::ShowStatus() {
     // A reply: the values are live again, and the history gets its sample.
     lastReplyMs_ = clock_();
-    setStale(false);
+    haveValues_ = true;
+    setStale(QString());
+    render();
     history_.add(lastReplyMs_, status_);
     if (isVisible())
         refreshHistory();
@@ -96,32 +95,38 @@ void TStateForm::setClock(std::function<qint64()> clock) {
     clock_ = std::move(clock);
 }
 
-void TStateForm::setStale(bool stale) {
+void TStateForm::setStale(const QString& reason) {
+    // The reason is said in words; the values stay, greyed, so that the last state is still known.
+    ui->lbNoReply->setText(reason);
+    ui->lbNoReply->setVisible(!reason.isEmpty());
+    const bool stale = !reason.isEmpty();
     if (stale == stale_)
         return;
     stale_ = stale;
-    lbNoReply_->setText(stale ? kNoReply : QString());
-    // Greyed values say they are old without hiding them.
-    for (QLabel* l : {ui->lbIN1, ui->lbIN2, ui->lbIN3, ui->lbIN4, ui->lbLineVoltage, ui->lbGSMLine, ui->lbGSMpowVal})
-        l->setEnabled(!stale);
-    ui->pbTerero->setEnabled(!stale);
+    if (haveValues_)
+        render();
 }
 
 void TStateForm::refreshHistory() {
     const qint64 now = clock_();
     const SignalHistory::Summary sum = history_.summary(now);
-    lbSignalSummary_->setText(sum.count == 0 ? QString()
-                                             : QStringLiteral("Térerő (10 perc): min %1, átlag %2, max %3")
-                                                   .arg(sum.minimum)
-                                                   .arg(sum.mean, 0, 'f', 1)
-                                                   .arg(sum.maximum));
-    plot_->setNow(now);
-    plot_->update();
+    ui->lbSignalSummary->setText(sum.count == 0 ? QString()
+                                                : QStringLiteral("Térerő (10 perc): min %1, átlag %2, max %3")
+                                                      .arg(sum.minimum)
+                                                      .arg(sum.mean, 0, 'f', 1)
+                                                      .arg(sum.maximum));
+    ui->SignalPlot->setNow(now);
+    ui->SignalPlot->update();
 }
 
 void TStateForm::linkClosed() {
     pollingSinceMs_ = -1;
-    setStale(false);
+    setStale(kNoLink);
+}
+
+void TStateForm::linkLost() {
+    pollingSinceMs_ = -1;
+    setStale(kLinkLost);
 }
 
 void TStateForm::btSaveHistoryClick() {
@@ -135,9 +140,11 @@ void TStateForm::btSaveHistoryClick() {
     bool ok = true;
     if (name.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive)) {
         QBuffer buffer(&content);
-        ok = buffer.open(QIODevice::WriteOnly) && plot_->grab().save(&buffer, "PNG");
+        refreshHistory();
+        ok = buffer.open(QIODevice::WriteOnly) &&
+             ui->SignalPlot->picture(portName_, ui->lbSignalSummary->text()).save(&buffer, "PNG");
     } else {
-        content = history_.toCsv(clock_());
+        content = history_.toCsv(clock_(), SignalHistory::CsvStyle::Spreadsheet);
     }
     if (!ok || writeFileAtomically(name, content))
         Dialogs::error(this, QStringLiteral("A fájl nem menthető: %1").arg(name));
@@ -157,15 +164,19 @@ void TStateForm::TimerStateTimer() {
     // A closed or lost link is not polled: nothing to send, and no error to repeat every half second.
     if (!link_.linkConnected()) {
         pollingSinceMs_ = -1;
-        setStale(false);
+        // A lost link keeps saying so; values never received need no reason.
+        if (!stale_ && haveValues_)
+            setStale(kNoLink);
         return;
     }
     const qint64 now = clock_();
     if (pollingSinceMs_ < 0)
         pollingSinceMs_ = now;
     link_.SendLine(QByteArrayLiteral("??"));
+    // Only fresh values end a stale state: a link that came back says nothing of the old values.
     const qint64 since = std::max(pollingSinceMs_, lastReplyMs_);
-    setStale(now - since >= kStaleAfterMs);
+    if (now - since >= kStaleAfterMs)
+        setStale(kNoReply);
     refreshHistory();
 }
 

@@ -12,10 +12,6 @@
 class QLabel;
 class QTimer;
 
-namespace vantrel {
-class SignalPlot;
-}
-
 namespace Ui {
 class TStateForm;
 }
@@ -39,8 +35,12 @@ public:
     MemoBox* MemoState() const;
     QTimer* TimerState() const { return timerState_; }
 
-    // The link was closed or lost: the stale warning goes, polling waits for the next connect.
+    // The link was closed, or lost: the last values stay greyed and the window says why, until fresh
+    // values come; polling waits for the next connect.
     void linkClosed();
+    void linkLost();
+    // The port the values come from, as the main window names it (for the saved picture).
+    void setPortName(const QString& name) { portName_ = name; }
     bool isStale() const { return stale_; }
     const SignalHistory& history() const { return history_; }
     // The clock of the stale check and the history (ms since the epoch); tests and benches drive it.
@@ -54,8 +54,9 @@ private:
     void TimerStateTimer();
     void btClearMsgClick();
     void btCloseClick();
-    static void setState(QLabel* label, const StateText& state);
-    void setStale(bool stale);
+    void setState(QLabel* label, const StateText& state);
+    void render();
+    void setStale(const QString& reason);
     void refreshHistory();
     void btSaveHistoryClick();
 
@@ -68,9 +69,8 @@ private:
     qint64 lastReplyMs_ = -1;
     qint64 pollingSinceMs_ = -1;
     bool stale_ = false;
-    QLabel* lbNoReply_ = nullptr;
-    QLabel* lbSignalSummary_ = nullptr;
-    SignalPlot* plot_ = nullptr;
+    bool haveValues_ = false;
+    QString portName_;
 };
 
 } // namespace vantrel

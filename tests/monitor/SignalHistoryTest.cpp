@@ -32,3 +32,22 @@ TEST(SignalHistory, KeepsTenMinutesSummarisesMarksChangesAndExports) {
     EXPECT_TRUE(lines[1].endsWith(",0000,ok,0")) << lines[1].constData();
     EXPECT_EQ(lines.size(), 1203); // header, samples, final empty piece
 }
+
+// Saved from the window for a spreadsheet set to Hungarian: ";" between fields, a UTF-8 byte-order mark,
+// one column per input so that no input pattern is read as a number.
+TEST(SignalHistory, SpreadsheetCsvUsesSemicolonsAndAByteOrderMark) {
+    SignalHistory h;
+    const qint64 t0 = 1'700'000'000'000;
+    StatusRecord s;
+    s.InputFlags = 0x15;
+    s.SignalLevel = 17;
+    s.CallState = 9;
+    h.add(t0, s);
+    const QByteArray csv = h.toCsv(t0, SignalHistory::CsvStyle::Spreadsheet);
+    ASSERT_TRUE(csv.startsWith("\xEF\xBB\xBF"));
+    const QList<QByteArray> lines = csv.mid(3).split('\n');
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_EQ(QString::fromUtf8(lines[0]), QStringLiteral("idő;térerő;IN1;IN2;IN3;IN4;vezetékes vonal;hívásállapot\r"));
+    EXPECT_TRUE(lines[1].endsWith(";17;1;0;1;0;rendben;9\r")) << lines[1].constData();
+    EXPECT_FALSE(lines[1].contains(','));
+}
