@@ -12,7 +12,6 @@
 #include <QHeaderView>
 #include <QMenu>
 #include <QPainter>
-#include <QScreen>
 #include <QScrollBar>
 #include <QShowEvent>
 #include <QStyledItemDelegate>
@@ -124,8 +123,6 @@ void TFormComPort::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (event->spontaneous())
         return;
-    if (QScreen* screen = this->screen())
-        move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
     // The first activation: the list is complete by the time the window appears. Done here rather than
     // on the toolkit's activation notice, which a window manager may delay or withhold.
     FormActivate();
@@ -178,7 +175,7 @@ void TFormComPort::StringgridInit() {
             item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
             grid->setItem(row, 0, item);
         }
-        const QString spoken = EntryName(line) + markOf(line);
+        const QString spoken = EntryName(line) + presenceOf(line) + markOf(line);
         if (item->text() != line || item->data(Qt::AccessibleTextRole).toString() != spoken) {
             item->setText(line);
             item->setData(Qt::AccessibleTextRole, spoken);
@@ -205,7 +202,7 @@ void TFormComPort::StringGrid1DrawCell(QPainter& painter, const QRect& rect, int
         const QFontMetrics metrics(painter.font());
         const int top = rect.top() + (rect.height() - metrics.height()) / 2;
         painter.drawText(QPoint(rect.left() + kTextIndent, top + metrics.ascent()),
-                         QStringLiteral(" - ") + EntryName(line) + markOf(line));
+                         QStringLiteral(" - ") + EntryName(line) + presenceOf(line) + markOf(line));
     } catch (...) {
         // A failed paint must not take the window down; the next paint tries again.
     }
@@ -297,6 +294,13 @@ void TFormComPort::jporthozzadsa1Click() {
     UserPorts_ << UserPortLine(number);
     StringgridInit();
     GridBeallit(EntryName(UserPorts_.constLast()));
+}
+
+QString TFormComPort::presenceOf(const QString& line) {
+    // The colour says it at a glance; the words say it to everyone, a screen reader included.
+    if (line.isEmpty())
+        return QString();
+    return line.front() == QLatin1Char('+') ? QStringLiteral(" (jelen van)") : QStringLiteral(" (nincs jelen)");
 }
 
 QString TFormComPort::markOf(const QString& line) const {

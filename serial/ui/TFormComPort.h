@@ -1,5 +1,6 @@
 // The COM port chooser window: the ports of the machine, present ones in black and absent ones in dark
-// red, refreshed every second while shown; a port can be added by number from the context menu.
+// red, each also marked in words, refreshed every second while shown; a port can be added by number from the context
+// menu.
 #pragma once
 
 #include <QDialog>
@@ -75,7 +76,8 @@ private:
     void FormCreate();
     void selectRow(int row);
     int visibleRowCount() const;
-    QString markOf(const QString& line) const; // " (modul válaszol)" after a search, else empty
+    QString markOf(const QString& line) const;      // " (modul válaszol)" after a search, else empty
+    static QString presenceOf(const QString& line); // " (jelen van)" or " (nincs jelen)"
 
     std::unique_ptr<Ui::TFormComPort> ui;
     ports::PortEnumerator& enumerator_;

@@ -7,6 +7,7 @@
 #include "serial/ui/TSorosDialog.h"
 #include "tests/support/Wait.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
@@ -517,6 +518,18 @@ TEST(ChooserDrawing, ColoursFollowPresenceAndSelection) {
         const Painted painted = paintCell(form, c.row, c.selected);
         EXPECT_EQ(painted.corner, c.background);
         EXPECT_TRUE(painted.hasText(c.text));
+    }
+    // Presence is said in words too, drawn and to a screen reader; the colours are not all it has.
+    auto* grid = form.findChild<QTableWidget*>(QStringLiteral("StringGrid1"));
+    QAccessibleInterface* table = QAccessible::queryAccessibleInterface(grid);
+    ASSERT_NE(table, nullptr);
+    ASSERT_NE(table->tableInterface(), nullptr);
+    const std::pair<int, const char*> spoken[] = {{0, "WWW Port (COM1) (jelen van)"},
+                                                  {1, "WWW Port (COM2) (nincs jelen)"}};
+    for (const auto& [row, words] : spoken) {
+        QAccessibleInterface* cell = table->tableInterface()->cellAt(row, 0);
+        ASSERT_NE(cell, nullptr);
+        EXPECT_EQ(cell->text(QAccessible::Name), QString::fromUtf8(words));
     }
     // Nothing is drawn outside the grid or for an empty cell.
     const Painted outside = paintCell(form, 5, false);
