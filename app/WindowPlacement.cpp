@@ -2,12 +2,40 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QScreen>
 #include <QWidget>
+#include <algorithm>
 
 namespace vantrel {
 
 namespace {
 const char* const kPlaced = "vantrelPlaced";
+constexpr int kGap = 8;
+// Far enough for the opener's title and left edge to stay in view.
+constexpr int kCascade = 40;
+
+bool standardBox(const QWidget* w) {
+    return qobject_cast<const QMessageBox*>(w) != nullptr || qobject_cast<const QFileDialog*>(w) != nullptr ||
+           qobject_cast<const QInputDialog*>(w) != nullptr;
+}
+} // namespace
+
+QPoint placeBeside(const QRect& opener, const QSize& frame, const QRect& screen) {
+    const int rightSide = opener.right() + 1 + kGap;
+    const int leftSide = opener.left() - kGap - frame.width();
+    QPoint at;
+    if (rightSide + frame.width() - 1 <= screen.right())
+        at = QPoint(rightSide, opener.top());
+    else if (leftSide >= screen.left())
+        at = QPoint(leftSide, opener.top());
+    else
+        at = opener.topLeft() + QPoint(kCascade, kCascade);
+    at.setX(std::max(screen.left(), std::min(at.x(), screen.right() + 1 - frame.width())));
+    at.setY(std::max(screen.top(), std::min(at.y(), screen.bottom() + 1 - frame.height())));
+    return at;
 }
 
 WindowPlacement::WindowPlacement(QWidget* mainWindow, QWidget* splash, QObject* parent)
@@ -23,14 +51,29 @@ bool WindowPlacement::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::Show || !watched->isWidgetType())
         return false;
     auto* window = static_cast<QWidget*>(watched);
-    if (!window->isWindow() || window->parentWidget() != nullptr || window == main_ || window == splash_ ||
-        main_ == nullptr || !main_->isVisible() || window->property(kPlaced).toBool())
+    const Qt::WindowType type = window->windowType();
+    if (!window->isWindow() || (type != Qt::Dialog && type != Qt::Window) || standardBox(window) || window == main_ ||
+        window == splash_ || main_ == nullptr || !main_->isVisible() || window->property(kPlaced).toBool())
         return false;
     // Once only: a window the installer has moved stays where they put it.
     window->setProperty(kPlaced, true);
-    QRect frame = window->frameGeometry();
-    frame.moveCenter(main_->frameGeometry().center());
-    window->move(frame.topLeft());
+    // The opener: the owner of a window that has one, else the window the installer was working in.
+    QWidget* opener = window->parentWidget() != nullptr ? window->parentWidget()->window() : nullptr;
+    if (opener == nullptr || !opener->isVisible()) {
+        opener = QApplication::activeWindow();
+        if (opener == nullptr || opener == window || !opener->isVisible())
+            opener = main_;
+    }
+    const QScreen* screen = opener->screen();
+    if (screen == nullptr)
+        return false;
+    // The new window's frame is not known before the window manager has framed it: the opener's
+    // frame, which the same window manager drew, stands in for it.
+    const QRect openerFrame = opener->frameGeometry();
+    const QSize border = openerFrame.size() - opener->geometry().size();
+    const QSize frame = window->size() + border;
+    const QPoint at = placeBeside(openerFrame, frame, screen->availableGeometry());
+    window->move(at);
     return false;
 }
 

@@ -1,14 +1,20 @@
-// Where the tool's own windows appear: centred over the main window the first time they are shown, so they
-// open where the installer is looking rather than wherever the window manager puts a window without an
-// owner. Windows with an owner are left to the toolkit, which centres them over their owner.
+// Where the tool's own windows appear: the first time one is shown, beside the window that opened it (to
+// the right, else to the left), or cascaded from it when neither side has room, and always inside the
+// screen; so a new window never hides the one the installer came from. Qt's standard boxes (messages, file
+// dialogs, the input box) stay centred over their owner, where the desktop puts them.
 #pragma once
 
 #include <QObject>
 #include <QPointer>
+#include <QRect>
 
 class QWidget;
 
 namespace vantrel {
+
+// Where a window of the given frame size goes, beside or cascaded from the opener's frame, inside the
+// screen's available area. A window larger than the screen keeps its top left corner on the screen.
+QPoint placeBeside(const QRect& opener, const QSize& frame, const QRect& screen);
 
 class WindowPlacement : public QObject {
     Q_OBJECT

@@ -1,6 +1,8 @@
 // Start-up and the main window, driven offscreen: the windows the start-up creates, the link states and
 // their status texts, the hidden key, and closing.
 #include "app/TWelcomeForm.h"
+#include "app/WindowPlacement.h"
+#include "common/StateColour.h"
 #include "common/ui/Dialogs.h"
 #include "monitor/EventLog.h"
 #include "monitor/ui/TFormEventLog.h"
@@ -22,8 +24,10 @@
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -259,27 +263,105 @@ TEST(OfflineUse, TheProgramRefusesOptionsAndSecondFiles) {
     EXPECT_TRUE(program.readAllStandardError().contains("no graphical session"));
 }
 
-TEST(MainWindow, WindowsOpenCentredOverTheMainWindowWithTheIcon) {
+TEST(MainWindow, WindowsOpenBesideTheirOpenerInsideTheScreen) {
     Program p;
     EXPECT_FALSE(qApp->windowIcon().isNull());
     EXPECT_FALSE(p.main->windowIcon().isNull()) << "also without a desktop entry";
-    p.main->move(40, 60); // away from the middle of the screen, where the windows would land by themselves
+    p.main->move(40, 60);
     click(p.main, "btParameterSetting");
     QWidget& transfer = p.startup->formDownload();
     ASSERT_TRUE(transfer.isVisible());
-    EXPECT_LE((transfer.frameGeometry().center() - p.main->frameGeometry().center()).manhattanLength(), 2);
+    const QRect screen = p.main->screen()->availableGeometry();
+    EXPECT_FALSE(transfer.frameGeometry().intersects(p.main->frameGeometry())) << "the main window stays in view";
+    EXPECT_TRUE(screen.contains(transfer.frameGeometry()));
     EXPECT_FALSE(transfer.windowIcon().isNull());
     // Moved by the installer, it stays there the next time.
     transfer.move(300, 200);
     transfer.hide();
     click(p.main, "btParameterSetting");
     EXPECT_EQ(transfer.pos(), QPoint(300, 200));
+
+    // The rule itself: right of the opener, else left of it, else cascaded; always inside the screen.
+    const QRect wide(0, 0, 1366, 768);
+    const struct {
+        QRect opener;
+        QSize frame;
+        QRect screen;
+        QPoint at;
+    } cases[] = {
+        {{100, 100, 240, 300}, {400, 300}, wide, {348, 100}},           // right
+        {{1000, 100, 240, 300}, {400, 300}, wide, {592, 100}},          // left: no room on the right
+        {{200, 50, 240, 300}, {700, 500}, {0, 0, 910, 512}, {210, 12}}, // cascaded, pulled inside
+        {{100, 600, 240, 150}, {400, 300}, wide, {348, 468}},           // lifted off the bottom edge
+        {{100, 100, 240, 300}, {1500, 900}, wide, {0, 0}},              // larger than the screen: its corner on it
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(placeBeside(c.opener, c.frame, c.screen), c.at) << c.at.x() << "," << c.at.y();
+}
+
+// The state is always painted, with the reason wrapped under it; the window grows to hold them, and its
+// buttons keep their size.
+TEST(MainWindow, TheStateAndItsReasonAreBothShown) {
+    Program p;
+    const QSize before = p.main->size();
+    const int buttonHeight = child<QPushButton>(p.main, "btConnect")->height();
+    p.links.link(1, QStringLiteral("/nonexistent/ttyGone"));
+    p.main->setAnsweredPorts({QStringLiteral("COM7"), QStringLiteral("COM8")}); // a long reason
+    click(p.main, "btConnect");
+    auto* state = child<QLabel>(p.main, "StatusBar1");
+    auto* reason = child<QLabel>(p.main, "ReasonPanel");
+    EXPECT_TRUE(state->isVisible());
+    EXPECT_EQ(state->text(), QStringLiteral(" Hiba: A COM port nem elérhető!"));
+    EXPECT_TRUE(test::textHasRoom(*state, state->text()));
+    EXPECT_TRUE(reason->isVisible());
+    EXPECT_TRUE(test::textHasRoom(*reason, reason->text()));
+    EXPECT_GT(reason->height(), reason->fontMetrics().height()) << "wrapped, not cut";
+    EXPECT_EQ(p.main->width(), before.width());
+    EXPECT_GT(p.main->height(), before.height());
+    EXPECT_EQ(child<QPushButton>(p.main, "btConnect")->height(), buttonHeight);
+    EXPECT_EQ(test::layoutProblems(*p.main).join('\n').toStdString(), "");
+
+    // A lost line is said in the main window and in the status window, whose values go grey.
+    test::PtyPair pty;
+    p.links.link(1, pty.terminalPath());
+    click(p.main, "btConnect");
+    EXPECT_FALSE(reason->isVisible());
+    pty.closeControl();
+    ASSERT_TRUE(waitUntil([&] { return p.status() == QStringLiteral(" Hiba: A soros kapcsolat megszakadt!"); }));
+    EXPECT_TRUE(p.startup->stateForm().isStale());
+    EXPECT_EQ(child<QLabel>(&p.startup->stateForm(), "lbNoReply")->text(),
+              QStringLiteral("A soros kapcsolat megszakadt!"));
+}
+
+// When the module comes back on another device under the same port name, the main window names the
+// device it is on now.
+TEST(MainWindow, ThePortPanelNamesTheDeviceOfTheLatestConnect) {
+    Program p;
+    auto* panel = child<QLabel>(p.main, "Panel1");
+    test::PtyPair first;
+    p.links.link(1, first.terminalPath());
+    click(p.main, "btConnect");
+    EXPECT_TRUE(panel->text().contains(first.terminalPath())) << panel->text().toStdString();
+    click(p.main, "btDisconnect");
+
+    test::PtyPair second;
+    p.links.link(1, second.terminalPath());
+    click(p.main, "btConnect");
+    EXPECT_TRUE(panel->text().contains(second.terminalPath())) << panel->text().toStdString();
+    EXPECT_FALSE(panel->text().contains(first.terminalPath()));
+    EXPECT_TRUE(panel->text().contains(QStringLiteral("COM1")));
 }
 
 TEST(MainWindow, TheLogWindowShowsNewestFirstAndSavesACopy) {
     Program p;
     EventLog::append(QStringLiteral("napló próba: első"));
     EventLog::append(QStringLiteral("napló próba: második"));
+    {
+        // An entry of an earlier run.
+        QFile file(EventLog::path());
+        ASSERT_TRUE(file.open(QIODevice::Append));
+        file.write("2020-01-02 03:04:05.000 napló próba: régi\n");
+    }
     click(p.main, "btLog");
     auto* log = p.main->findChild<TFormEventLog*>();
     ASSERT_NE(log, nullptr);
@@ -291,6 +373,27 @@ TEST(MainWindow, TheLogWindowShowsNewestFirstAndSavesACopy) {
     const qsizetype first = shown.indexOf(QStringLiteral("napló próba: első"));
     ASSERT_GE(second, 0);
     EXPECT_LT(second, first) << "newest first";
+
+    // Earlier runs are marked in words, and their grey is readable on the list.
+    auto* grid = child<QTableWidget>(log, "gridLog");
+    const QColor base = grid->palette().color(QPalette::Base);
+    for (int row = 0; row < grid->rowCount(); ++row) {
+        const bool old = grid->item(row, 2)->text() == QStringLiteral("napló próba: régi");
+        EXPECT_EQ(grid->item(row, 1)->text(), old ? QStringLiteral("korábbi") : QStringLiteral("mostani"));
+        const QColor ink = grid->item(row, 2)->foreground().color();
+        if (old) {
+            EXPECT_GE(contrastRatio({std::uint8_t(ink.red()), std::uint8_t(ink.green()), std::uint8_t(ink.blue())},
+                                    {std::uint8_t(base.red()), std::uint8_t(base.green()), std::uint8_t(base.blue())}),
+                      4.5);
+        }
+    }
+    // Tab leaves the list; the arrows move inside it.
+    log->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(log));
+    grid->setFocus();
+    QTest::keyClick(grid, Qt::Key_Tab);
+    EXPECT_NE(QApplication::focusWidget(), grid);
+    EXPECT_TRUE(test::tabChain(*log).contains(QStringLiteral("btCloseLog")));
 
     DialogScript script;
     const QString copy = p.cwd.file("naplo.txt");
