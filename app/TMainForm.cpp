@@ -244,6 +244,13 @@ void TMainForm::showReason(const QString& reason) {
 void TMainForm::fitToContents() {
     // Wrapped texts take as many lines as they need at the window's width, and the window grows in height
     // to hold them; it grows in width only for what cannot wrap (a long device name without blanks).
+    // The groups' own layouts first: until they have taken a changed text in, the window's layout would
+    // size them by what they held before.
+    for (QWidget* group : centralWidget()->findChildren<QWidget*>())
+        if (group->layout() != nullptr) {
+            group->layout()->activate();
+            group->updateGeometry();
+        }
     centralWidget()->layout()->invalidate();
     centralWidget()->layout()->activate();
     const int width = std::max(fixedWidth_, centralWidget()->minimumSizeHint().width());
@@ -285,6 +292,12 @@ void TMainForm::btParameterSettingClick() {
 
 void TMainForm::btCloseClick() {
     close();
+}
+
+void TMainForm::showEvent(QShowEvent* event) {
+    // Only a shown window has its fonts and style settled: measure again.
+    fitToContents();
+    QMainWindow::showEvent(event);
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {

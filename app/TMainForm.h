@@ -56,6 +56,7 @@ public:
     void StatusMessage(const std::array<std::uint8_t, 4>& status) override;
 
 protected:
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 

@@ -24,18 +24,29 @@ bool standardBox(const QWidget* w) {
 } // namespace
 
 QPoint placeBeside(const QRect& opener, const QSize& frame, const QRect& screen) {
-    const int rightSide = opener.right() + 1 + kGap;
-    const int leftSide = opener.left() - kGap - frame.width();
-    QPoint at;
-    if (rightSide + frame.width() - 1 <= screen.right())
-        at = QPoint(rightSide, opener.top());
-    else if (leftSide >= screen.left())
-        at = QPoint(leftSide, opener.top());
-    else
-        at = opener.topLeft() + QPoint(kCascade, kCascade);
-    at.setX(std::max(screen.left(), std::min(at.x(), screen.right() + 1 - frame.width())));
-    at.setY(std::max(screen.top(), std::min(at.y(), screen.bottom() + 1 - frame.height())));
-    return at;
+    auto inside = [&](QPoint at) {
+        at.setX(std::max(screen.left(), std::min(at.x(), screen.right() + 1 - frame.width())));
+        at.setY(std::max(screen.top(), std::min(at.y(), screen.bottom() + 1 - frame.height())));
+        return at;
+    };
+    // Right of the opener, left of it, or cascaded from it, each pulled inside the screen: the first that
+    // hides least of the opener.
+    const QPoint candidates[] = {
+        inside({opener.right() + 1 + kGap, opener.top()}),
+        inside({opener.left() - kGap - frame.width(), opener.top()}),
+        inside(opener.topLeft() + QPoint(kCascade, kCascade)),
+    };
+    QPoint best = candidates[0];
+    long long bestHidden = -1;
+    for (const QPoint& at : candidates) {
+        const QRect hidden = QRect(at, frame) & opener;
+        const long long area = hidden.isEmpty() ? 0 : static_cast<long long>(hidden.width()) * hidden.height();
+        if (bestHidden < 0 || area < bestHidden) {
+            best = at;
+            bestHidden = area;
+        }
+    }
+    return best;
 }
 
 WindowPlacement::WindowPlacement(QWidget* mainWindow, QWidget* splash, QObject* parent)
@@ -72,7 +83,11 @@ bool WindowPlacement::eventFilter(QObject* watched, QEvent* event) {
     const QRect openerFrame = opener->frameGeometry();
     const QSize border = openerFrame.size() - opener->geometry().size();
     const QSize frame = window->size() + border;
-    const QPoint at = placeBeside(openerFrame, frame, screen->availableGeometry());
+    QPoint at = placeBeside(openerFrame, frame, screen->availableGeometry());
+    // Until the window manager has framed it, a window is placed by its client area: the frame then
+    // goes round that.
+    if (window->frameGeometry() == window->geometry())
+        at += opener->geometry().topLeft() - openerFrame.topLeft();
     window->move(at);
     return false;
 }

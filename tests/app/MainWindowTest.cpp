@@ -281,7 +281,7 @@ TEST(MainWindow, WindowsOpenBesideTheirOpenerInsideTheScreen) {
     click(p.main, "btParameterSetting");
     EXPECT_EQ(transfer.pos(), QPoint(300, 200));
 
-    // The rule itself: right of the opener, else left of it, else cascaded; always inside the screen.
+    // The rule itself: right of the opener, else left of it, else cascaded, inside the screen, hiding least.
     const QRect wide(0, 0, 1366, 768);
     const struct {
         QRect opener;
@@ -291,7 +291,8 @@ TEST(MainWindow, WindowsOpenBesideTheirOpenerInsideTheScreen) {
     } cases[] = {
         {{100, 100, 240, 300}, {400, 300}, wide, {348, 100}},           // right
         {{1000, 100, 240, 300}, {400, 300}, wide, {592, 100}},          // left: no room on the right
-        {{200, 50, 240, 300}, {700, 500}, {0, 0, 910, 512}, {210, 12}}, // cascaded, pulled inside
+        {{200, 50, 240, 300}, {700, 500}, {0, 0, 910, 512}, {210, 12}}, // small screen: pulled inside
+        {{565, 243, 236, 347}, {640, 435}, wide, {726, 243}},           // neither side: the one hiding least
         {{100, 600, 240, 150}, {400, 300}, wide, {348, 468}},           // lifted off the bottom edge
         {{100, 100, 240, 300}, {1500, 900}, wide, {0, 0}},              // larger than the screen: its corner on it
     };
