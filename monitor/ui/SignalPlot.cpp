@@ -57,7 +57,7 @@ void SignalPlot::paintPlot(QPainter& p, const QRect& area) const {
     p.fillRect(area, Qt::white);
     // The scale's numbers on the left, the minutes under the plot.
     const int left = area.left() + fm.horizontalAdvance(QStringLiteral("31")) + 8;
-    const int right = area.right() - fm.horizontalAdvance(QStringLiteral("perc")) / 2 - 4;
+    const int right = area.right() - fm.horizontalAdvance(QStringLiteral("0 perc")) / 2 - 4;
     const int top = area.top() + fm.height() / 2 + 2;
     const int bottom = area.bottom() - fm.height() - 4;
     if (right <= left || bottom <= top)
