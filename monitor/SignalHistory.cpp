@@ -1,6 +1,8 @@
 // The status history ring, its summary and its CSV form.
 #include "monitor/SignalHistory.h"
 
+#include "report/Csv.h"
+
 #include <algorithm>
 
 namespace vantrel {
@@ -55,32 +57,34 @@ SignalHistory::Summary SignalHistory::summary(qint64 nowMsecs) const {
 }
 
 QByteArray SignalHistory::toCsv(qint64 nowMsecs, CsvStyle style) const {
-    if (style == CsvStyle::Spreadsheet) {
-        QByteArray csv = "\xEF\xBB\xBF";
-        csv += QStringLiteral("idő;térerő;IN1;IN2;IN3;IN4;vezetékes vonal;hívásállapot\r\n").toUtf8();
-        for (const Sample& s : samples(nowMsecs)) {
-            csv += QDateTime::fromMSecsSinceEpoch(s.msecsSinceEpoch)
-                       .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))
-                       .toUtf8();
-            csv += ';' + QByteArray::number(s.status.SignalLevel);
-            for (int n = 0; n < 4; ++n)
-                csv += (s.status.InputFlags & (1u << n)) ? ";1" : ";0";
-            csv += lineInOrder(s.status) ? ";rendben" : ";nincs";
-            csv += ';' + QByteArray::number(s.status.CallState);
-            csv += "\r\n";
-        }
-        return csv;
-    }
-    QByteArray csv = "time,signal,inputs,line,call_state\n";
+    // For a spreadsheet the inputs go one column each, so that "0101" is not read as a number.
+    const bool sheet = style == CsvStyle::Spreadsheet;
+    QString csv = csvStart(style);
+    csv += sheet ? csvLine({QStringLiteral("idő"), QStringLiteral("térerő"), QStringLiteral("IN1"),
+                            QStringLiteral("IN2"), QStringLiteral("IN3"), QStringLiteral("IN4"),
+                            QStringLiteral("vezetékes vonal"), QStringLiteral("hívásállapot")},
+                           style)
+                 : csvLine({QStringLiteral("time"), QStringLiteral("signal"), QStringLiteral("inputs"),
+                            QStringLiteral("line"), QStringLiteral("call_state")},
+                           style);
     for (const Sample& s : samples(nowMsecs)) {
-        csv += QDateTime::fromMSecsSinceEpoch(s.msecsSinceEpoch).toString(Qt::ISODateWithMs).toUtf8();
-        csv += ',' + QByteArray::number(s.status.SignalLevel);
-        csv += ',' + QByteArray::number(s.status.InputFlags & 0x0F, 2).rightJustified(4, '0');
-        csv += lineInOrder(s.status) ? ",ok" : ",fault";
-        csv += ',' + QByteArray::number(s.status.CallState);
-        csv += '\n';
+        const QDateTime time = QDateTime::fromMSecsSinceEpoch(s.msecsSinceEpoch);
+        const bool line = lineInOrder(s.status);
+        QStringList cells;
+        if (sheet) {
+            cells << time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) << QString::number(s.status.SignalLevel);
+            for (int n = 0; n < 4; ++n)
+                cells << ((s.status.InputFlags & (1u << n)) ? QStringLiteral("1") : QStringLiteral("0"));
+            cells << (line ? QStringLiteral("rendben") : QStringLiteral("nincs"));
+        } else {
+            cells << time.toString(Qt::ISODateWithMs) << QString::number(s.status.SignalLevel)
+                  << QString::number(s.status.InputFlags & 0x0F, 2).rightJustified(4, QLatin1Char('0'))
+                  << (line ? QStringLiteral("ok") : QStringLiteral("fault"));
+        }
+        cells << QString::number(s.status.CallState);
+        csv += csvLine(cells, style);
     }
-    return csv;
+    return csv.toUtf8();
 }
 
 } // namespace vantrel

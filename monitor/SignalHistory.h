@@ -4,6 +4,7 @@
 #pragma once
 
 #include "monitor/StatusView.h"
+#include "report/Csv.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -37,10 +38,7 @@ public:
     Summary summary(qint64 nowMsecs) const;
 
     // Plain: "time,signal,inputs,line,call_state" lines, ISO local time with milliseconds, oldest first,
-    // for scripts. Spreadsheet: for a spreadsheet program set to Hungarian, which reads ";" as the
-    // separator and needs the UTF-8 byte-order mark to read the accents; the inputs one column each, so
-    // that "0101" is not read as a number.
-    enum class CsvStyle { Plain, Spreadsheet };
+    // for scripts. Spreadsheet: Hungarian headings, the inputs one column each, local time to the second.
     QByteArray toCsv(qint64 nowMsecs, CsvStyle style = CsvStyle::Plain) const;
 
 private:

@@ -7,6 +7,7 @@
 #include "ui_TStateForm.h"
 
 #include "common/StateColour.h"
+#include "common/ui/Announce.h"
 #include "common/ui/Dialogs.h"
 #include "monitor/ui/SignalPlot.h"
 
@@ -97,7 +98,11 @@ void TStateForm::setClock(std::function<qint64()> clock) {
 
 void TStateForm::setStale(const QString& reason) {
     // The reason is said in words; the values stay, greyed, so that the last state is still known.
-    ui->lbNoReply->setText(reason);
+    // Told to a screen reader once, when it comes or changes.
+    if (reason.isEmpty())
+        ui->lbNoReply->clear();
+    else if (reason != ui->lbNoReply->text())
+        announceText(ui->lbNoReply, reason);
     ui->lbNoReply->setVisible(!reason.isEmpty());
     const bool stale = !reason.isEmpty();
     if (stale == stale_)
@@ -144,7 +149,7 @@ void TStateForm::btSaveHistoryClick() {
         ok = buffer.open(QIODevice::WriteOnly) &&
              ui->SignalPlot->picture(portName_, ui->lbSignalSummary->text()).save(&buffer, "PNG");
     } else {
-        content = history_.toCsv(clock_(), SignalHistory::CsvStyle::Spreadsheet);
+        content = history_.toCsv(clock_(), CsvStyle::Spreadsheet);
     }
     if (!ok || writeFileAtomically(name, content))
         Dialogs::error(this, QStringLiteral("A fájl nem menthető: %1").arg(name));

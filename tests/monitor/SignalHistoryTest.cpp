@@ -43,11 +43,11 @@ TEST(SignalHistory, SpreadsheetCsvUsesSemicolonsAndAByteOrderMark) {
     s.SignalLevel = 17;
     s.CallState = 9;
     h.add(t0, s);
-    const QByteArray csv = h.toCsv(t0, SignalHistory::CsvStyle::Spreadsheet);
+    const QByteArray csv = h.toCsv(t0, vantrel::CsvStyle::Spreadsheet);
     ASSERT_TRUE(csv.startsWith("\xEF\xBB\xBF"));
     const QList<QByteArray> lines = csv.mid(3).split('\n');
     ASSERT_EQ(lines.size(), 3);
-    EXPECT_EQ(QString::fromUtf8(lines[0]), QStringLiteral("idő;térerő;IN1;IN2;IN3;IN4;vezetékes vonal;hívásállapot\r"));
-    EXPECT_TRUE(lines[1].endsWith(";17;1;0;1;0;rendben;9\r")) << lines[1].constData();
+    EXPECT_EQ(QString::fromUtf8(lines[0]), QStringLiteral("idő;térerő;IN1;IN2;IN3;IN4;vezetékes vonal;hívásállapot"));
+    EXPECT_TRUE(lines[1].endsWith(";17;1;0;1;0;rendben;9")) << lines[1].constData();
     EXPECT_FALSE(lines[1].contains(','));
 }
