@@ -94,6 +94,9 @@ struct FieldSpec {
         return 0;
     }
     constexpr std::size_t end() const { return offset + size(); }
+    // Inside the pages a write carries to the module; a field beyond them lives only in the image and in
+    // parameter files.
+    constexpr bool reachesModule() const { return end() <= TransferLength; }
 };
 
 namespace layout_detail {

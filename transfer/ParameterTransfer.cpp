@@ -4,6 +4,7 @@
 #include "protocol/ModuleLink.h"
 #include "serial/SerialPort.h"
 #include "transfer/Backups.h"
+#include "transfer/FileOnlySettings.h"
 
 #include <QTimer>
 #include <algorithm>
@@ -207,6 +208,12 @@ std::vector<DiffRow> ParameterTransfer::moduleDifferences() const {
 void ParameterTransfer::acceptTransferCopy() {
     std::copy(TransferCopy.begin(), TransferCopy.end(), image_.begin());
     std::fill(image_.begin() + TransferLength, image_.end(), 0x00);
+    imageSource_ = ImageSource::Module;
+}
+
+bool ParameterTransfer::writeNeedsConfirmation() const {
+    // Both: an image set by other means than those the windows report is still not the fresh one.
+    return imageSource_ == ImageSource::Fresh && image_ == freshImage();
 }
 
 TransferOutcome ParameterTransfer::read() {
@@ -235,6 +242,8 @@ TransferOutcome ParameterTransfer::write(const WriteOptions& options) {
             const bool byItself = result.failure == OutcomeKind::Stopped || result.failure == OutcomeKind::LinkLost;
             outcome.kind = byItself ? result.failure : OutcomeKind::BackupFailed;
             outcome.page = result.page;
+            // The bar counts pages written, and none was.
+            setPosition(0);
             return finish(outcome);
         }
         ImageBytes backup{};
@@ -244,9 +253,11 @@ TransferOutcome ParameterTransfer::write(const WriteOptions& options) {
         } catch (const VantrelError&) {
             outcome.kind = OutcomeKind::BackupNotSaved;
             outcome.page = static_cast<int>(PageCount);
+            setPosition(0);
             return finish(outcome);
         }
     }
+    outcome.fileOnlySettings = settingsKeptOnlyInFile(image_);
 
     outcome.phase = WritePhase::Writing;
     std::copy(image_.begin(), image_.begin() + TransferLength, TransferCopy.begin());

@@ -21,6 +21,10 @@ class ModuleLink;
 
 using TransferBytes = std::array<std::uint8_t, TransferLength>;
 
+// Where the parameter image came from since the program started. A write of the image nobody has read,
+// opened, imported or edited (still the fresh all-0xFF image) would wipe every setting of the module.
+enum class ImageSource { Fresh, Module, File, Import, Editor };
+
 struct WriteOptions {
     bool backup = true; // read and save the module's parameter set before the first page is written
     bool verify = true; // read the pages back after the last one and compare
@@ -59,6 +63,13 @@ public:
     TransferOutcome read();
     TransferOutcome write(const WriteOptions& options);
     TransferOutcome compare();
+
+    // Where the image came from: a complete read or an equal compare set it to Module; the windows tell of
+    // files opened, imports and edits.
+    ImageSource imageSource() const { return imageSource_; }
+    void setImageSource(ImageSource source) { imageSource_ = source; }
+    // True when a write would send the fresh image that nothing has filled since the start: ask first.
+    bool writeNeedsConfirmation() const;
 
     // The module's pages as the last compare or read-back received them (pages not reached keep what
     // they held before).
@@ -110,6 +121,7 @@ private:
     TransferBytes moduleCopy_{};
     std::array<bool, PageCount> differing_{};
     int position_ = 0;
+    ImageSource imageSource_ = ImageSource::Fresh;
     int pageTicks_ = PageTicks;
     int ackTicks_ = AckTicks;
     bool stopRequested_ = false;

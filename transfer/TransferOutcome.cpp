@@ -1,5 +1,7 @@
 #include "transfer/TransferOutcome.h"
 
+#include "transfer/FileOnlySettings.h"
+
 #include <QFileInfo>
 
 namespace vantrel {
@@ -87,6 +89,8 @@ QString sentence(const TransferOutcome& o, const Words& w) {
                 .arg(op, page);
         if (o.modulePartlyWritten())
             text += partly;
+        else if (writing && o.phase == WritePhase::Backup)
+            text += w.pick(" A modul nem módosult.", " The module was not changed.");
         else if (writing && o.phase == WritePhase::Verifying)
             text += w.pick(" A modul módosult, de nincs ellenőrizve.", " The module was changed but not verified.");
         return text;
@@ -116,6 +120,8 @@ QString outcomeText(const TransferOutcome& outcome, TextLanguage language) {
     QString text = sentence(outcome, w);
     if (outcome.retries > 0)
         text += w.pick(" (%1 ismétlés)", " (%1 retries)").arg(outcome.retries);
+    if (outcome.operation == TransferOperation::Write && outcome.succeeded() && !outcome.fileOnlySettings.isEmpty())
+        text += QLatin1Char(' ') + keptOnlyInFileText(outcome.fileOnlySettings, language);
     return text;
 }
 

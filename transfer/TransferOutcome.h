@@ -5,6 +5,7 @@
 #include "common/Errors.h"
 
 #include <QString>
+#include <QStringList>
 
 namespace vantrel {
 
@@ -35,6 +36,8 @@ struct TransferOutcome {
     int differences = 0;   // differing fields (and spare runs) of a compare; differing pages of a read-back
     bool verified = false; // a complete write that was read back and matched
     QString backupFile;    // the backup saved before a write, if any
+    // A write's settings that the module never holds (see FileOnlySettings): said after a complete write.
+    QStringList fileOnlySettings;
 
     bool succeeded() const { return kind == OutcomeKind::Complete; }
     // True when the module may hold a mix of old and new pages.

@@ -212,7 +212,9 @@ TEST_F(TransferWindow, WriteSavesABackupFirstAndReadsThePagesBack) {
     click("btWrite");
     EXPECT_EQ(bar(), 15);
     EXPECT_EQ(form->barColour(), kGreen);
-    EXPECT_EQ(outcome(), QStringLiteral("Áttöltés kész és ellenőrizve: 15/15 lap."));
+    // The receivers' block is set in the image but never reaches the module: said after the write.
+    EXPECT_EQ(outcome(), QStringLiteral("Áttöltés kész és ellenőrizve: 15/15 lap. Csak a fájlban tárolódik, a "
+                                        "modulba nem kerül: PanelID, IPAddress1, Port1, IPAddress2 és további 6."));
     EXPECT_EQ(module.memory(), patterned(99));
     EXPECT_EQ(image(), imageOf(patterned(99), 0x5A)); // a write only reads the image
     EXPECT_EQ(module.stats().pageReads, 30);
@@ -240,8 +242,12 @@ TEST_F(TransferWindow, WriteSavesABackupFirstAndReadsThePagesBack) {
     setChecked("cbBackup", false);
     setChecked("cbVerify", false);
     const int readsBefore = module.stats().pageReads;
+    image()[layoutField("ServerID").offset] = 0x01;
+    std::fill(image().begin() + layoutField("PanelID").offset, image().begin() + layoutField("ServerID").offset,
+              std::uint8_t{0});
     click("btWrite");
-    EXPECT_EQ(outcome(), QStringLiteral("Áttöltés kész: 15/15 lap."));
+    EXPECT_EQ(outcome(),
+              QStringLiteral("Áttöltés kész: 15/15 lap. Csak a fájlban tárolódik, a modulba nem kerül: ServerID."));
     EXPECT_EQ(module.stats().pageReads, readsBefore);
     EXPECT_EQ(backups::list().size(), saved.size());
     EXPECT_FALSE(loadWriteOptions().backup);
@@ -288,6 +294,79 @@ TEST_F(TransferWindow, WriteFailures) {
     EXPECT_EQ(form->barColour(), kRed);
 }
 
+TEST_F(TransferWindow, AnImageNobodyFilledIsWrittenOnlyAfterAYes) {
+    DialogScript script;
+    const sim::MemoryBytes old = module.memory();
+    // F6 in a fresh session: asked first, "Nem" (the default) sends nothing.
+    click("btWrite");
+    ASSERT_EQ(script.messages(DialogScript::Kind::Question).size(), 1);
+    EXPECT_TRUE(script.messages(DialogScript::Kind::Question).first().contains(QStringLiteral("minden beállítását")));
+    EXPECT_EQ(module.stats().pageReads, 0);
+    EXPECT_EQ(module.stats().pageWrites, 0);
+    EXPECT_EQ(module.memory(), old);
+    EXPECT_EQ(outcome(), QStringLiteral("Áttöltés elmaradt: a modul nem módosult."));
+
+    // A failed read leaves the image as fresh as it was: still asked. "Igen" writes it.
+    module.setFaults({.silentAfter = 1});
+    click("btRead");
+    module.setFaults({});
+    script.clear();
+    script.setNextAnswer(true);
+    click("btWrite");
+    EXPECT_EQ(script.messages(DialogScript::Kind::Question).size(), 1);
+    EXPECT_EQ(module.stats().pageWrites, 15);
+
+    // After a read, a file opened, an import or an edit confirmed, F6 writes at once.
+    const auto writesWithoutAsking = [&](const char* how) {
+        SCOPED_TRACE(how);
+        script.clear();
+        const int writes = module.stats().pageWrites;
+        click("btWrite");
+        EXPECT_TRUE(script.messages(DialogScript::Kind::Question).isEmpty());
+        EXPECT_EQ(module.stats().pageWrites, writes + 15);
+    };
+    click("btRead");
+    writesWithoutAsking("read");
+    // Each way of filling counts even when what it brings is all 0xFF, as in a new session.
+    const auto newSession = [&] {
+        form->transfer().setImageSource(ImageSource::Fresh);
+        image() = freshImage();
+    };
+    saveParameterFile(program.cwd.file("blank.VT3"), freshImage());
+    QFile json(program.cwd.file("empty.json"));
+    ASSERT_TRUE(json.open(QIODevice::WriteOnly));
+    json.write(R"({"format": "vantrel5-parameters", "version": 1, "fields": {}})");
+    json.close();
+    newSession();
+    script.setNextFileName(program.cwd.file("blank.VT3"));
+    click("btOpen");
+    writesWithoutAsking("opened");
+    newSession();
+    script.setNextFileName(json.fileName());
+    click("btImport");
+    writesWithoutAsking("imported");
+    newSession();
+    script.setNextAnswer(true); // storing the fresh image's out-of-range numbers as the editor shows them
+    during(200, [&] { test::click(QApplication::activeModalWidget(), "btSettingOK"); });
+    click("btEdit");
+    writesWithoutAsking("edited");
+}
+
+TEST_F(TransferWindow, AWriteSaysWhatTheModuleDoesNotHold) {
+    DialogScript script;
+    const sim::MemoryBytes old = module.memory();
+    // The line drops while the backup reads the last page: no page was written, and the window says so.
+    image() = imageOf(patterned(30), 0x00);
+    module.setFaults({.hangUpAfter = 14});
+    click("btWrite");
+    EXPECT_EQ(outcome(), QStringLiteral("Áttöltés sikertelen: megszakadt a soros kapcsolat (lap: 15/15). "
+                                        "A modul nem módosult."));
+    EXPECT_EQ(bar(), 0);
+    EXPECT_EQ(form->barColour(), kRed);
+    EXPECT_EQ(module.stats().pageWrites, 0);
+    EXPECT_EQ(module.memory(), old);
+}
+
 TEST_F(TransferWindow, CompareOutcomes) {
     image() = imageOf(patterned(42), 0x77);
     click("btWrite");
@@ -331,12 +410,14 @@ TEST_F(TransferWindow, StopEndsEachOperationAtAPageAndSaysWhere) {
         int stopAtBar;
         int skip; // earlier showings of that bar value (the backup's)
         const char* text;
+        int barAfter; // a write's bar counts the pages written
     } cases[] = {
-        {"btRead", 3, 0, "Beolvasás megszakítva (lap: 4/15)."},
-        {"btWrite", 2, 0, "Áttöltés megszakítva (lap: 3/15). A modul nem módosult."},
-        {"btWrite", 2, 1, "Áttöltés megszakítva (lap: 3/15). A modul csak részben módosult!"},
-        {"btCompare", 5, 0, "Összehasonlítás megszakítva (lap: 6/15)."},
+        {"btRead", 3, 0, "Beolvasás megszakítva (lap: 4/15).", 3},
+        {"btWrite", 2, 0, "Áttöltés megszakítva (lap: 3/15). A modul nem módosult.", 0},
+        {"btWrite", 2, 1, "Áttöltés megszakítva (lap: 3/15). A modul csak részben módosult!", 2},
+        {"btCompare", 5, 0, "Összehasonlítás megszakítva (lap: 6/15).", 5},
     };
+    image() = imageOf(patterned(8), 0x00);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
         const ImageBytes before = image();
@@ -351,7 +432,7 @@ TEST_F(TransferWindow, StopEndsEachOperationAtAPageAndSaysWhere) {
         click(c.button);
         EXPECT_LT(sinceStop.elapsed(), 1000);
         EXPECT_EQ(outcome(), QString::fromUtf8(c.text));
-        EXPECT_EQ(bar(), c.stopAtBar);
+        EXPECT_EQ(bar(), c.barAfter);
         EXPECT_EQ(form->barColour(), kRed);
         EXPECT_EQ(image(), before);
         expectUnlocked();

@@ -45,6 +45,11 @@ constexpr qsizetype kJsonLimit = 4 * 1024 * 1024;
 const QString kModuleHeading = QStringLiteral("Modul");
 const QString kReferenceHeading = QStringLiteral("Utoljára átvitt adatok");
 const QString kLockedNote = QStringLiteral("\nÁtvitel közben nem használható.");
+const QString kWipeQuestion =
+    QStringLiteral("A paramétereket a program indulása óta nem olvasta be a modulból, nem nyitotta meg fájlból, "
+                   "nem importálta és nem szerkesztette. Az áttöltés a modul minden beállítását törli (minden "
+                   "bájt FF lesz).\n\nBiztosan áttölti?");
+const QString kWriteDeclined = QStringLiteral("Áttöltés elmaradt: a modul nem módosult.");
 
 } // namespace
 
@@ -270,6 +275,12 @@ void TFormDownload::btReadClick() {
 
 void TFormDownload::btWriteClick() {
     const WriteOptions options{ui->cbBackup->isChecked(), ui->cbVerify->isChecked()};
+    // One key must not wipe a module: the fresh image goes out only when the installer says so, and nothing
+    // is sent before the answer.
+    if (link_.linkConnected() && transfer_->writeNeedsConfirmation() && !Dialogs::question(this, kWipeQuestion)) {
+        showOutcomeLine(kWriteDeclined, false);
+        return;
+    }
     runTransfer([this, options] { return transfer_->write(options); });
 }
 
@@ -285,11 +296,13 @@ void TFormDownload::btEditClick() {
     if (!editor_)
         return;
     editor_->LoadFromImage();
-    editor_->exec();
+    if (editor_->exec() == QDialog::Accepted)
+        transfer_->setImageSource(ImageSource::Editor);
 }
 
 void TFormDownload::openFile(const QString& fileName) {
     fileAction(QStringLiteral("Betöltés sikertelen"), [&] { ParameterImage = openParameterFile(fileName); });
+    transfer_->setImageSource(ImageSource::File);
     showFileOutcome(fileOpenedText(fileName), false);
     currentFile_ = fileName;
     logOutcome(QStringLiteral("Fájl betöltve: %1").arg(fileName));
@@ -403,6 +416,7 @@ void TFormDownload::btImportClick() {
         return;
     }
     ParameterImage = imported;
+    transfer_->setImageSource(ImageSource::Import);
     showFileOutcome(QStringLiteral("Importálva: %1").arg(QFileInfo(fileName).fileName()), false);
     logOutcome(QStringLiteral("Importálva: %1").arg(fileName));
 }
