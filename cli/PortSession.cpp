@@ -81,17 +81,29 @@ PortSession::PortSession(const QString& argument) : target_(resolvePort(argument
             port.setConnected(true);
         }
     } catch (const ESerialPort& error) {
-        const QFileInfo info(target_.device);
-        const QString device = info.isSymLink() ? info.symLinkTarget() : target_.device;
-        const int err = error.SystemError() > 0 ? error.SystemError() : EIO;
-        logEvent(target_.name,
-                 QStringLiteral("Sikertelen kapcsolódás: ") + portOpenReason(err, device, TextLanguage::Hungarian));
-        const QString where =
-            target_.comName.isEmpty() ? target_.name : target_.name + QStringLiteral(" (%1)").arg(device);
-        const TextLanguage lang = language() == Language::Hungarian ? TextLanguage::Hungarian : TextLanguage::English;
-        throw CliError(PortFailed, say("a port nem nyitható meg: %1: %2", "cannot open port %1: %2")
-                                       .arg(where, portOpenReason(err, device, lang)));
+        refuse(error.SystemError() > 0 ? error.SystemError() : EIO);
     }
+    // A program that opened the device without a lock (a terminal program, cat) would take the module's
+    // answers from under us, or talk to it between our frames: such a port is busy, though it opened.
+    if (!portHolders(resolvedDevice()).isEmpty()) {
+        port.setConnected(false);
+        refuse(EBUSY);
+    }
+}
+
+QString PortSession::resolvedDevice() const {
+    const QFileInfo info(target_.device);
+    return info.isSymLink() ? info.symLinkTarget() : target_.device;
+}
+
+void PortSession::refuse(int err) const {
+    const QString device = resolvedDevice();
+    logEvent(target_.name,
+             QStringLiteral("Sikertelen kapcsolódás: ") + portOpenReason(err, device, TextLanguage::Hungarian));
+    const QString where = target_.comName.isEmpty() ? target_.name : target_.name + QStringLiteral(" (%1)").arg(device);
+    const TextLanguage lang = language() == Language::Hungarian ? TextLanguage::Hungarian : TextLanguage::English;
+    throw CliError(PortFailed, say("a port nem nyitható meg: %1: %2", "cannot open port %1: %2")
+                                   .arg(where, portOpenReason(err, device, lang)));
 }
 
 PortSession::~PortSession() = default;

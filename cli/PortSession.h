@@ -21,7 +21,8 @@ PortTarget resolvePort(const QString& argument);
 class PortSession {
 public:
     // Opens the port exclusively, at once: CliError PortFailed when it does not exist, is held by another
-    // program (or another vantrel5-cli) or cannot be opened, with the reason.
+    // program (or another vantrel5-cli; also one that opened it without a lock) or cannot be opened, with
+    // the reason.
     explicit PortSession(const QString& argument);
     ~PortSession();
     PortSession(const PortSession&) = delete;
@@ -41,6 +42,11 @@ public:
     QString linkLostText() const;
 
 private:
+    // The device itself, a link followed.
+    QString resolvedDevice() const;
+    // Ends the opening: logged, then CliError PortFailed with the reason for err.
+    [[noreturn]] void refuse(int err) const;
+
     PortTarget target_;
     ModuleConnection link_;
 };

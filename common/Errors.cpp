@@ -13,6 +13,25 @@ VantrelError::VantrelError(const QString& message) : std::runtime_error(message.
 
 namespace {
 
+QString hungarianTextFor(int code) {
+    switch (code) {
+    case EInOutError::FileNotFound:
+        return QStringLiteral("A fájl nem található");
+    case EInOutError::InvalidFilename:
+        return QStringLiteral("Érvénytelen fájlnév vagy nem létező mappa");
+    case EInOutError::TooManyOpenFiles:
+        return QStringLiteral("Túl sok a megnyitott fájl");
+    case EInOutError::AccessDenied:
+        return QStringLiteral("A fájlhoz nincs hozzáférés");
+    case EInOutError::ReadBeyondEnd:
+        return QStringLiteral("A fájl rövidebb a vártnál");
+    case EInOutError::DiskFull:
+        return QStringLiteral("Megtelt a lemez");
+    default:
+        return QStringLiteral("Be- és kiviteli hiba: %1").arg(code);
+    }
+}
+
 QString textFor(int code) {
     switch (code) {
     case EInOutError::FileNotFound:
@@ -81,6 +100,72 @@ EInOutError EInOutError::fromErrno(int err, const QString& path) {
     return fromErrno(err);
 }
 
+QString inOutErrorText(int code, TextLanguage language) {
+    return language == TextLanguage::Hungarian ? hungarianTextFor(code) : textFor(code);
+}
+
+QString inOutErrorText(const EInOutError& error, TextLanguage language) {
+    if (language == TextLanguage::English)
+        return error.message();
+    if (error.message() == textFor(error.code()))
+        return hungarianTextFor(error.code());
+    // An errno outside the table, also one that equals a table code (EIO is 5).
+    if (error.message() == QStringLiteral("I/O error %1").arg(error.code()))
+        return QStringLiteral("Be- és kiviteli hiba: %1").arg(error.code());
+    return error.message();
+}
+
+QString systemErrorText(int systemError, TextLanguage language) {
+    if (language == TextLanguage::Hungarian) {
+        switch (systemError) {
+        case ENOENT:
+            return QStringLiteral("Nincs ilyen fájl vagy könyvtár");
+        case EACCES:
+        case EPERM:
+            return QStringLiteral("Hozzáférés megtagadva");
+        case EBUSY:
+            return QStringLiteral("Az eszköz foglalt");
+        case EIO:
+            return QStringLiteral("Be- és kiviteli hiba");
+        case ENXIO:
+        case ENODEV:
+            return QStringLiteral("Nincs ilyen eszköz");
+        case ENOSPC:
+            return QStringLiteral("Nincs hely az eszközön");
+        case EROFS:
+            return QStringLiteral("Csak olvasható fájlrendszer");
+        case EISDIR:
+            return QStringLiteral("Ez egy könyvtár");
+        case ENOTDIR:
+            return QStringLiteral("Nem könyvtár");
+        case ENOTTY:
+            return QStringLiteral("Nem terminál (nem soros port)");
+        case EINVAL:
+            return QStringLiteral("Érvénytelen argumentum");
+        case EMFILE:
+        case ENFILE:
+            return QStringLiteral("Túl sok a megnyitott fájl");
+        case EDQUOT:
+            return QStringLiteral("Elfogyott a lemezkvóta");
+        default:
+            break;
+        }
+    }
+    return QString::fromLocal8Bit(std::strerror(systemError));
+}
+
+QString staleExclusiveText(TextLanguage language) {
+    return language == TextLanguage::Hungarian
+               ? QStringLiteral("A port kizárólagos használatra van jelölve, de egy program sem tartja nyitva: "
+                                "egy program, amely használta, leállt (például kilőtték), és a jelölés megmaradt. "
+                                "Feloldás: indítsa újra a vonal másik végén futó programot (pszeudoterminálnál a "
+                                "szimulátort), USB-átalakítót húzzon ki és dugjon vissza.")
+               : QStringLiteral("The port is marked for exclusive use, but no program has it open: a program that "
+                                "held it ended (it was killed, for example) and the mark stayed behind. To clear it, "
+                                "restart the program at the other end of the line (for a pseudo-terminal, the "
+                                "simulator), or unplug a USB adapter and plug it in again.");
+}
+
 QString userText(const std::exception& error) {
     return QString::fromUtf8(error.what());
 }
@@ -106,12 +191,9 @@ QString portOpenReasonText(int systemError, const QString& holder, const QString
                   : QStringLiteral("No permission: the user must be a member of the group %1 and log in again.").arg(g);
     }
     default:
-        return hu ? QStringLiteral("Rendszerhiba: %1 (%2).")
-                        .arg(QString::fromLocal8Bit(std::strerror(systemError)))
-                        .arg(systemError)
-                  : QStringLiteral("System error: %1 (%2).")
-                        .arg(QString::fromLocal8Bit(std::strerror(systemError)))
-                        .arg(systemError);
+        return (hu ? QStringLiteral("Rendszerhiba: %1 (%2).") : QStringLiteral("System error: %1 (%2)."))
+            .arg(systemErrorText(systemError, language))
+            .arg(systemError);
     }
 }
 

@@ -43,9 +43,23 @@ private:
 
 enum class TextLanguage { Hungarian, English };
 
+// The text of an EInOutError code in the language asked for: the table's own texts in English (the
+// windows show those), their Hungarian for the command-line tool under a Hungarian locale.
+QString inOutErrorText(int code, TextLanguage language);
+class EInOutError;
+// The same for an error as raised: a text of its own (not the table's) stays as it is.
+QString inOutErrorText(const EInOutError& error, TextLanguage language);
+// The system's text for an errno value; in Hungarian for the common causes, whatever the C library's
+// own language.
+QString systemErrorText(int systemError, TextLanguage language);
+
 // Why a serial device could not be opened, from the errno of the failed open. holder names the program
 // that holds the device ("name (PID n)", empty: unknown); group is the group owning the device.
 QString portOpenReasonText(int systemError, const QString& holder, const QString& group, TextLanguage language);
+
+// A serial device refused as busy that no process holds: the exclusive mark of a program that was killed
+// while it held the port (a pseudo-terminal keeps it for as long as its other end is open), and how to clear it.
+QString staleExclusiveText(TextLanguage language);
 
 // The text of any exception for the user: our own errors carry it; others give what().
 QString userText(const std::exception& error);

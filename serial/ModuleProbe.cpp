@@ -3,6 +3,7 @@
 #include "serial/ModuleProbe.h"
 
 #include "protocol/SecuredFrame.h"
+#include "serial/PortDiagnosis.h"
 #include "serial/PortNames.h"
 
 #include <QElapsedTimer>
@@ -96,6 +97,13 @@ QList<ProbeResult> probePorts(const QStringList& ports, int timeoutMs) {
             const int err = errno;
             results[index].outcome = err == EBUSY ? ProbeResult::Outcome::Busy : ProbeResult::Outcome::OpenFailed;
             results[index].systemError = err;
+            continue;
+        }
+        // A program that has the device open without a lock is a holder all the same: nothing is sent to it.
+        if (!portHolders(r.devicePath).isEmpty()) {
+            closeProbe(p);
+            results[index].outcome = ProbeResult::Outcome::Busy;
+            results[index].systemError = EBUSY;
             continue;
         }
         p.receiver = std::make_unique<FrameReceiver>();

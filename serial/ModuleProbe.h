@@ -1,4 +1,5 @@
-// The module search: which ports have a module that answers. Each port that no other program holds is
+// The module search: which ports have a module that answers. Each port that no other program holds (by a
+// lock, its exclusive mark, or only an open descriptor) is
 // opened exclusively (19200 8N1), sent one "??" CR, and watched up to the time limit for a status frame;
 // all ports at once, so the search takes about as long as one port. Qt Core only: the port chooser and the
 // command-line tool share it. Nothing else is ever sent to a port.

@@ -6,9 +6,24 @@
 
 #include <grp.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace vantrel {
+
+namespace {
+
+QString programName(pid_t pid) {
+    QFile comm(QStringLiteral("/proc/%1/comm").arg(pid));
+    return comm.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(comm.readAll()).trimmed() : QString();
+}
+
+QString holderText(const PortHolder& holder) {
+    return holder.name.isEmpty() ? QStringLiteral("PID %1").arg(holder.pid)
+                                 : QStringLiteral("%1 (PID %2)").arg(holder.name).arg(holder.pid);
+}
+
+} // namespace
 
 QList<PortHolder> portHolders(const QString& devicePath) {
     QList<PortHolder> holders;
@@ -30,11 +45,7 @@ QList<PortHolder> portHolders(const QString& devicePath) {
             if (::stat(QFile::encodeName(fdDir + QLatin1Char('/') + fd).constData(), &st) != 0)
                 continue;
             if (S_ISCHR(st.st_mode) && st.st_rdev == dev.st_rdev) {
-                QFile comm(QStringLiteral("/proc/%1/comm").arg(pid));
-                QString name;
-                if (comm.open(QIODevice::ReadOnly))
-                    name = QString::fromLocal8Bit(comm.readAll()).trimmed();
-                holders.append({pid, name});
+                holders.append({pid, programName(pid)});
                 break;
             }
         }
@@ -42,12 +53,42 @@ QList<PortHolder> portHolders(const QString& devicePath) {
     return holders;
 }
 
+QList<PortHolder> portLockHolders(const QString& devicePath) {
+    QList<PortHolder> holders;
+    struct stat dev {};
+    if (::stat(QFile::encodeName(devicePath).constData(), &dev) != 0)
+        return holders;
+    // "1: FLOCK  ADVISORY  WRITE 4711 00:19:5 0 EOF": the holder's pid, then the file as
+    // major:minor:inode of the file system the node lives on (hex, hex, decimal). Waiters ("->") hold nothing.
+    const QString file = QStringLiteral("%1:%2:%3")
+                             .arg(major(dev.st_dev), 2, 16, QLatin1Char('0'))
+                             .arg(minor(dev.st_dev), 2, 16, QLatin1Char('0'))
+                             .arg(dev.st_ino);
+    QFile locks(QStringLiteral("/proc/locks"));
+    if (!locks.open(QIODevice::ReadOnly | QIODevice::Text))
+        return holders;
+    const pid_t self = ::getpid();
+    for (const QByteArray& line : locks.readAll().split('\n')) {
+        const QList<QByteArray> cells = line.simplified().split(' ');
+        if (cells.size() < 6 || cells[1] != "FLOCK" || QString::fromLatin1(cells[5]) != file)
+            continue;
+        bool ok = false;
+        const pid_t pid = cells[4].toInt(&ok);
+        if (ok && pid != self)
+            holders.append({pid, programName(pid)});
+    }
+    return holders;
+}
+
 QString portOpenReason(int systemError, const QString& devicePath, TextLanguage language) {
     QString holder;
     if (systemError == EBUSY) {
-        const auto holders = portHolders(devicePath);
-        if (!holders.isEmpty())
-            holder = QStringLiteral("%1 (PID %2)").arg(holders.first().name).arg(holders.first().pid);
+        QList<PortHolder> holders = portHolders(devicePath);
+        if (holders.isEmpty())
+            holders = portLockHolders(devicePath);
+        if (holders.isEmpty())
+            return staleExclusiveText(language);
+        holder = holderText(holders.first());
     }
     QString groupName;
     struct stat st {};

@@ -19,9 +19,14 @@ struct PortHolder {
 // descriptors cannot be read (another user's, as non-root) are not seen.
 QList<PortHolder> portHolders(const QString& devicePath);
 
+// The processes that hold an flock on devicePath (from /proc/locks, which every user may read, so also
+// another user's program is found; its name is read where /proc allows).
+QList<PortHolder> portLockHolders(const QString& devicePath);
+
 // The reason a port could not be opened, from the errno of the failed open and the device path, in the
 // language asked for: no such device, in use (naming the holder when one is seen), no permission (with
-// the group that owns the device), or the system's own text.
+// the group that owns the device), or the system's own text. A device refused as busy that no process
+// holds or locks kept the exclusive mark of a program that was killed: that is said, with the way out.
 QString portOpenReason(int systemError, const QString& devicePath, TextLanguage language = TextLanguage::Hungarian);
 
 } // namespace vantrel
