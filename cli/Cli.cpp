@@ -53,7 +53,7 @@ int runCli(const QStringList& arguments) {
         printError(error.text());
         return error.status();
     } catch (const EInOutError& error) {
-        printError(say("fájlhiba: %1", "file error: %1").arg(error.message()));
+        printError(say("fájlhiba: %1", "file error: %1").arg(inOutErrorText(error, textLanguage())));
         return FileFailed;
     } catch (const std::exception& error) {
         // Nothing should get here; if it does, the user still reads what went wrong, as a file error

@@ -32,6 +32,10 @@ QString say(const char* hungarian, const char* english) {
     return QString::fromUtf8(g_language == Language::Hungarian ? hungarian : english);
 }
 
+TextLanguage textLanguage() {
+    return g_language == Language::Hungarian ? TextLanguage::Hungarian : TextLanguage::English;
+}
+
 CliError::CliError(ExitStatus status, const QString& text) : std::runtime_error(text.toStdString()), status_(status) {}
 
 } // namespace vantrel::cli

@@ -2,6 +2,8 @@
 // one line on standard error and the status a script tests.
 #pragma once
 
+#include "common/Errors.h"
+
 #include <QString>
 #include <stdexcept>
 
@@ -17,6 +19,8 @@ void setLanguage(Language language);
 
 // The text in the language of the run.
 QString say(const char* hungarian, const char* english);
+// The language of the run for the shared libraries' texts.
+TextLanguage textLanguage();
 
 enum ExitStatus : int {
     Done = 0,

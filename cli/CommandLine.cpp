@@ -181,13 +181,15 @@ QString helpText() {
     QString text = say("Használat:\n", "Usage:\n");
     for (const CommandSpec& spec : commands())
         text += QStringLiteral("  vantrel5-cli %1\n").arg(QString::fromLatin1(spec.synopsis));
-    text += say("\nMinden parancs: -q (csak a hibák), --progress (haladás akkor is, ha a hibakimenet nem "
-                "terminál), --help.\n"
+    text += say("\nMinden parancs: -q (csak a hibák és a parancs eredménye), --progress (haladás akkor is, ha a "
+                "hibakimenet nem terminál), --help.\n"
+                "vantrel5-cli --list-fields: a mezők kódnevei, soronként egy (a set és az import nevei).\n"
                 "PORT: COMn név (mint az ablakokban) vagy eszközútvonal (/dev/ttyUSB0).\n"
                 "Kilépési kód: 0 kész vagy egyezik, 1 eltérés, 2 hibás használat vagy érték, 3 a modul nem "
                 "válaszolt, 4 a port nem nyitható vagy megszakadt a kapcsolat, 5 fájlhiba.\n",
-                "\nEvery command: -q (errors only), --progress (progress even when standard error is no "
-                "terminal), --help.\n"
+                "\nEvery command: -q (errors and the command's result only), --progress (progress even when "
+                "standard error is no terminal), --help.\n"
+                "vantrel5-cli --list-fields: the fields' code names, one a line (the names set and import take).\n"
                 "PORT: a COMn name (as the windows know it) or a device path (/dev/ttyUSB0).\n"
                 "Exit status: 0 done or equal, 1 differences, 2 usage error or value refused, 3 the module did "
                 "not answer, 4 the port could not be opened or the link was lost, 5 file error.\n");

@@ -23,7 +23,7 @@ struct Invocation {
     bool progress = false; // progress also when standard error is no terminal
     bool help = false;
     bool version = false;
-    bool listFields = false; // hidden: the field names, one a line, for the shell completion
+    bool listFields = false; // the field names, one a line (also for the shell completion)
 };
 
 // The arguments after the program name. CliError (UsageError) for an unknown command or option, a missing

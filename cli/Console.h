@@ -16,8 +16,9 @@ void printResult(const QString& text);
 // One line on standard error, always: the program name, the text.
 void printError(const QString& text);
 
-// Progress ("Read: 7/15 pages...") on standard error: on a terminal one line rewritten in place, on a pipe (with
-// --progress) one line a page; nothing when quiet or disabled.
+// Progress ("Read: 7/15 pages...") on standard error: on a terminal one line rewritten in place (without
+// escape sequences for TERM=dumb), on a pipe (with --progress) one line a page; nothing when quiet or
+// disabled. Anything printed meanwhile starts on a line of its own.
 class Progress {
 public:
     explicit Progress(bool forced);
@@ -34,7 +35,8 @@ public:
 private:
     bool enabled_;
     bool terminal_;
-    bool open_ = false;
+    bool dumb_;                 // no escape sequences
+    qsizetype shownLength_ = 0; // of the line on the terminal, to blank out what a shorter one leaves
 };
 
 } // namespace vantrel::cli

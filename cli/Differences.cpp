@@ -44,10 +44,11 @@ int reportDifferences(const ImageBytes& left, const ImageBytes& right, std::size
         const QJsonObject object{{"equal", rows.empty()}, {"differences", differences}};
         printResult(QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Indented)));
     } else if (rows.empty()) {
-        printOut(say("Nincs eltérés.\n", "No differences.\n"));
+        printResult(say("Nincs eltérés.\n", "No differences.\n"));
     } else {
+        // The summary belongs to the list: -q keeps both.
         printResult(diffText(rows));
-        printOut(say("%1 eltérő mező.\n", "%1 differing fields.\n").arg(rows.size()));
+        printResult(say("%1 eltérő mező.\n", "%1 differing fields.\n").arg(rows.size()));
     }
     return rows.empty() ? Done : DifferencesFound;
 }

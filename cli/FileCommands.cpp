@@ -8,6 +8,10 @@
 #include "cli/Journal.h"
 #include "params/ImageLayout.h"
 #include "report/ParameterJson.h"
+#include "transfer/FileOnlySettings.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
 
 namespace vantrel::cli {
 
@@ -33,6 +37,23 @@ QString fieldNames() {
     throw CliError(UsageError, text);
 }
 
+// After a set or an import: the fields it named that hold a value the module never receives.
+void noteFileOnly(const QStringList& named, const ImageBytes& image) {
+    const QStringList kept = settingsKeptOnlyInFile(image);
+    QStringList names;
+    for (const QString& name : kept)
+        if (named.contains(name))
+            names << name;
+    if (!names.isEmpty() && !quiet())
+        printError(keptOnlyInFileText(names, textLanguage(), names.size()));
+}
+
+// The field names a parameter JSON gives values or bytes for.
+QStringList namedInJson(const QByteArray& json) {
+    const QJsonObject root = QJsonDocument::fromJson(json).object();
+    return root.value(QStringLiteral("fields")).toObject().keys() + root.value(QStringLiteral("raw")).toObject().keys();
+}
+
 } // namespace
 
 int runDiff(const Invocation& inv) {
@@ -54,6 +75,7 @@ int runImport(const Invocation& inv) {
         refused(*error);
     storeParameterFile(inv.output, image);
     logEvent(inv.output, QStringLiteral("Fájl mentve (import: %1)").arg(inv.operands[0]));
+    noteFileOnly(namedInJson(json), image);
     return Done;
 }
 
@@ -67,6 +89,10 @@ int runSet(const Invocation& inv) {
     const QString output = inv.output.isEmpty() ? file : inv.output;
     storeParameterFile(output, image);
     logEvent(output, QStringLiteral("Fájl mentve (set: %1)").arg(inv.operands.mid(1).join(QLatin1Char(' '))));
+    QStringList named;
+    for (const QString& assignment : inv.operands.mid(1))
+        named << assignment.section(QLatin1Char('='), 0, 0).trimmed();
+    noteFileOnly(named, image);
     return Done;
 }
 

@@ -12,10 +12,13 @@ namespace {
 
 int g_pipe[2] = {-1, -1};
 volatile std::sig_atomic_t g_interrupted = 0;
+volatile std::sig_atomic_t g_signal = 0;
 std::function<void()> g_handler;
 
 // Only async-signal-safe work here; the event loop does the rest when the byte arrives.
-extern "C" void onSignal(int) {
+extern "C" void onSignal(int signal) {
+    if (!g_interrupted)
+        g_signal = signal;
     g_interrupted = 1;
     const char byte = 1;
     [[maybe_unused]] const ssize_t n = ::write(g_pipe[1], &byte, 1);
@@ -38,7 +41,8 @@ void catchInterrupts() {
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    for (int signal : {SIGINT, SIGTERM})
+    // SIGPIPE too: a closed pipe then fails the write (EPIPE) instead of ending the process on the spot.
+    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE})
         ::sigaction(signal, &action, nullptr);
 }
 
@@ -48,6 +52,25 @@ void setInterruptHandler(std::function<void()> handler) {
 
 bool interrupted() {
     return g_interrupted != 0;
+}
+
+int interruptSignal() {
+    return g_signal;
+}
+
+QString signalName(int signal) {
+    switch (signal) {
+    case SIGINT:
+        return QStringLiteral("SIGINT");
+    case SIGTERM:
+        return QStringLiteral("SIGTERM");
+    case SIGHUP:
+        return QStringLiteral("SIGHUP");
+    case SIGPIPE:
+        return QStringLiteral("SIGPIPE");
+    default:
+        return QStringLiteral("signal %1").arg(signal);
+    }
 }
 
 } // namespace vantrel::cli

@@ -9,10 +9,13 @@ namespace vantrel::cli {
 void logEvent(const QString& where, const QString& text) {
     static const bool handlerSet = [] {
         // Said once, as a warning: the command itself still succeeds or fails on its own merits.
-        EventLog::setWarningHandler([](const QString& warning) {
-            if (!quiet())
-                printError(say("figyelmeztetés: %1", "warning: %1").arg(warning));
-        });
+        // The log's warning is a whole sentence in the language of the run; it is printed as it is.
+        EventLog::setWarningHandler(
+            [](const QString& warning) {
+                if (!quiet())
+                    printError(warning);
+            },
+            textLanguage());
         return true;
     }();
     (void)handlerSet;

@@ -124,7 +124,8 @@ int runPorts(const Invocation& inv) {
         cells << (row.holders.isEmpty() ? QStringLiteral("-") : say("foglalja: ", "held by ") + holderText(row.holders));
         if (inv.probe)
             cells << (row.probe ? probeText(*row.probe) : QStringLiteral("-"));
-        printOut(cells.join(QLatin1Char('\t')) + QLatin1Char('\n'));
+        // The listing is what the command is for: -q does not silence it.
+        printResult(cells.join(QLatin1Char('\t')) + QLatin1Char('\n'));
     }
     return Done;
 }

@@ -4,6 +4,7 @@
 #include "cli/Commands.h"
 #include "cli/Console.h"
 #include "cli/Interrupt.h"
+#include "cli/Journal.h"
 #include "cli/PortSession.h"
 #include "monitor/StatusView.h"
 
@@ -12,6 +13,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <csignal>
 #include <optional>
 
 namespace vantrel::cli {
@@ -34,7 +36,7 @@ QString rawHex(const std::array<std::uint8_t, 4>& bytes) {
 
 QJsonObject statusJson(const std::array<std::uint8_t, 4>& bytes) {
     const StatusRecord record{bytes[0], bytes[1], bytes[2], bytes[3]};
-    const StatusView view = statusView(record);
+    const StatusView view = statusView(record, textLanguage());
     QJsonArray inputs;
     for (int n = 0; n < 4; ++n)
         inputs.append(QJsonObject{{"input", QStringLiteral("IN%1").arg(n + 1)},
@@ -48,13 +50,19 @@ QJsonObject statusJson(const std::array<std::uint8_t, 4>& bytes) {
 }
 
 QString statusLine(const std::array<std::uint8_t, 4>& bytes) {
-    const StatusView view = statusView({bytes[0], bytes[1], bytes[2], bytes[3]});
+    const StatusView view = statusView({bytes[0], bytes[1], bytes[2], bytes[3]}, textLanguage());
     QStringList inputs;
     for (int n = 0; n < 4; ++n)
         inputs << QStringLiteral("IN%1 %2").arg(n + 1).arg(view.inputs[n].text);
     return QStringLiteral("%1; %2; %3 %4; %5")
         .arg(inputs.join(QStringLiteral(", ")), view.line.text, say("térerő", "signal"), view.signalText,
              view.call.text);
+}
+
+// ISO 8601 with milliseconds and the offset from UTC ("2026-12-09T21:22:20.123+01:00"), so that lines of
+// several benches and time zones sort and compare.
+QString watchTime(const QDateTime& local) {
+    return local.toOffsetFromUtc(local.offsetFromUtc()).toString(Qt::ISODateWithMs);
 }
 
 void sendPoll(PortSession& session) {
@@ -77,7 +85,8 @@ int runStatus(const Invocation& inv) {
         session.waitFor([&] { return catcher.last.has_value(); }, kAnswerMs);
         if (!catcher.last) {
             if (interrupted())
-                throw CliError(PortFailed, say("megszakítva", "interrupted"));
+                throw CliError(PortFailed,
+                               say("megszakítva (%1)", "interrupted (%1)").arg(signalName(interruptSignal())));
             if (session.linkLost())
                 throw CliError(PortFailed, session.linkLostText());
             throw CliError(
@@ -101,7 +110,7 @@ int runStatus(const Invocation& inv) {
             break;
         if (session.linkLost())
             throw CliError(PortFailed, session.linkLostText());
-        const QString time = QDateTime::currentDateTime().toString(Qt::ISODate);
+        const QString time = watchTime(QDateTime::currentDateTime());
         if (inv.json) {
             QJsonObject object = catcher.last ? statusJson(*catcher.last) : QJsonObject{};
             object.insert("time", time);
@@ -113,6 +122,15 @@ int runStatus(const Invocation& inv) {
         }
         // The rest of the half second, so polls keep their pace however fast the answer came.
         session.waitFor([] { return false; }, int(next.remainingTime()));
+    }
+    // Ctrl+C and SIGTERM are how a watch ends. A hang-up or a closed pipe means its lines had nowhere to go:
+    // the port is released all the same, and the end is logged and said as a failure.
+    const int signal = interruptSignal();
+    if (signal != SIGINT && signal != SIGTERM) {
+        logEvent(session.target().name, QStringLiteral("Állapotfigyelés megszakítva (%1).").arg(signalName(signal)));
+        throw CliError(
+            PortFailed,
+            say("az állapotfigyelés megszakadt (%1)", "status --watch stopped (%1)").arg(signalName(signal)));
     }
     return Done;
 }

@@ -16,10 +16,6 @@ namespace vantrel::cli {
 
 namespace {
 
-TextLanguage textLanguage() {
-    return language() == Language::Hungarian ? TextLanguage::Hungarian : TextLanguage::English;
-}
-
 ExitStatus statusOf(const TransferOutcome& outcome) {
     switch (outcome.kind) {
     case OutcomeKind::Complete:
@@ -61,12 +57,16 @@ public:
     // announce: false when the command prints its own result instead (a compare's differences).
     void conclude(const TransferOutcome& outcome, bool announce = true) {
         progress_.finish();
+        // A stop that came as a signal names it: a hang-up or a closed pipe is not what the installer did.
+        const QString signal = outcome.kind == OutcomeKind::Stopped && interruptSignal() != 0
+                                   ? QStringLiteral(" (%1)").arg(signalName(interruptSignal()))
+                                   : QString();
         // The log speaks Hungarian, as the windows' entries do.
-        QString entry = outcomeText(outcome, TextLanguage::Hungarian) + QStringLiteral(" Fájl: ") + file_;
+        QString entry = outcomeText(outcome, TextLanguage::Hungarian) + signal + QStringLiteral(" Fájl: ") + file_;
         if (!outcome.backupFile.isEmpty())
             entry += QStringLiteral(", mentés: ") + outcome.backupFile;
         logEvent(where_, entry);
-        const QString text = outcomeText(outcome, textLanguage());
+        const QString text = outcomeText(outcome, textLanguage()) + signal;
         if (outcome.succeeded() || outcome.kind == OutcomeKind::Differences) {
             if (announce)
                 printOut(text + '\n');

@@ -28,6 +28,11 @@ EventLog::WarningHandler& warningHandler() {
     return handler;
 }
 
+TextLanguage& warningLanguage() {
+    static TextLanguage language = TextLanguage::Hungarian;
+    return language;
+}
+
 bool& warned() {
     static bool value = false;
     return value;
@@ -70,9 +75,13 @@ void reportFailure(int err) {
     if (warned())
         return;
     warned() = true;
-    if (warningHandler())
-        warningHandler()(QStringLiteral("Figyelmeztetés: az eseménynapló nem írható (%1).")
-                             .arg(QString::fromLocal8Bit(::strerror(err))));
+    if (!warningHandler())
+        return;
+    const TextLanguage language = warningLanguage();
+    warningHandler()((language == TextLanguage::Hungarian
+                          ? QStringLiteral("Figyelmeztetés: az eseménynapló nem írható (%1).")
+                          : QStringLiteral("Warning: the event log cannot be written (%1)."))
+                         .arg(systemErrorText(err, language)));
 }
 
 } // namespace
@@ -116,9 +125,10 @@ bool EventLog::append(const QString& text) {
     return true;
 }
 
-void EventLog::setWarningHandler(WarningHandler handler) {
+void EventLog::setWarningHandler(WarningHandler handler, TextLanguage language) {
     QMutexLocker lock(&logMutex());
     warningHandler() = std::move(handler);
+    warningLanguage() = language;
 }
 
 QList<EventLog::Entry> EventLog::read(int maxEntries) {

@@ -4,6 +4,8 @@
 // handler, and the tool goes on.
 #pragma once
 
+#include "common/Errors.h"
+
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
@@ -29,9 +31,10 @@ public:
     // O_APPEND descriptor, so two processes appending at once do not mix their lines. False on failure.
     static bool append(const QString& text);
 
-    // Called with a Hungarian text the first time a write fails (again only after a write succeeded).
+    // Called with a text in the language given (a whole sentence, "Figyelmeztetés: ..." / "Warning: ...")
+    // the first time a write fails (again only after a write succeeded).
     using WarningHandler = std::function<void(const QString& warning)>;
-    static void setWarningHandler(WarningHandler handler);
+    static void setWarningHandler(WarningHandler handler, TextLanguage language = TextLanguage::Hungarian);
 
     // Entries of the current and the rotated files, newest first; at most maxEntries (0: all).
     static QList<Entry> read(int maxEntries = 0);

@@ -2,6 +2,7 @@
 // wired line and the call state, and the signal level.
 #pragma once
 
+#include "common/Errors.h"
 #include "common/StateColour.h"
 
 #include <QString>
@@ -32,6 +33,7 @@ struct StatusView {
     QString signalText; // the level as a number, not limited
 };
 
-StatusView statusView(const StatusRecord& status);
+// The window shows the Hungarian texts; the command-line tool asks for the language of its run.
+StatusView statusView(const StatusRecord& status, TextLanguage language = TextLanguage::Hungarian);
 
 } // namespace vantrel

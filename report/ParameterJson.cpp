@@ -104,7 +104,16 @@ std::optional<ParameterError> applyFieldValue(const FieldSpec& spec, const QJson
     switch (spec.kind) {
     case FieldKind::PhoneNumberField:
     case FieldKind::PrefixField: {
-        if (!digitsOnly(text) || text.size() > spec.capacity)
+        // The module dials digits only: "+36..." is written 0036... or 06..., without blanks or dashes.
+        if (!digitsOnly(text))
+            return refuse(name,
+                          QStringLiteral("csak számjegyek (0-9) lehetnek benne, legfeljebb %1; + jel, szóköz, "
+                                         "kötőjel nem (+36... helyett 0036... vagy 06...).")
+                              .arg(spec.capacity),
+                          QStringLiteral("only the digits 0-9 are allowed, at most %1; no +, spaces or dashes "
+                                         "(write 0036... or 06... for +36...).")
+                              .arg(spec.capacity));
+        if (text.size() > spec.capacity)
             return refuse(name, QStringLiteral("legfeljebb %1 számjegy lehet.").arg(spec.capacity),
                           QStringLiteral("at most %1 digits allowed.").arg(spec.capacity));
         QStringList cells;

@@ -11,19 +11,21 @@ namespace vantrel::test {
 
 namespace {
 
-QProcessEnvironment environment(const QString& lang) {
+QProcessEnvironment environment(const QString& lang, const QStringList& extra) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove(QStringLiteral("LC_ALL"));
     env.remove(QStringLiteral("LC_MESSAGES"));
     env.insert(QStringLiteral("LANG"), lang);
+    for (const QString& variable : extra)
+        env.insert(variable.section(QLatin1Char('='), 0, 0), variable.section(QLatin1Char('='), 1));
     return env;
 }
 
 } // namespace
 
-CliRun runCli(const QStringList& arguments, const QString& lang) {
+CliRun runCli(const QStringList& arguments, const QString& lang, const QStringList& extra) {
     QProcess process;
-    process.setProcessEnvironment(environment(lang));
+    process.setProcessEnvironment(environment(lang, extra));
     QElapsedTimer timer;
     timer.start();
     process.start(QStringLiteral(VANTREL_CLI), arguments);
@@ -36,8 +38,8 @@ CliRun runCli(const QStringList& arguments, const QString& lang) {
     return run;
 }
 
-void startCli(QProcess& process, const QStringList& arguments) {
-    process.setProcessEnvironment(environment(QStringLiteral("C")));
+void startCli(QProcess& process, const QStringList& arguments, const QStringList& extra) {
+    process.setProcessEnvironment(environment(QStringLiteral("C"), extra));
     process.start(QStringLiteral(VANTREL_CLI), arguments);
     process.waitForStarted(5000);
 }

@@ -17,11 +17,13 @@ struct CliRun {
     qint64 ms = 0; // wall time
 };
 
-// Runs vantrel5-cli with arguments (English messages unless lang says otherwise) and waits for it.
-CliRun runCli(const QStringList& arguments, const QString& lang = QStringLiteral("C"));
+// Runs vantrel5-cli with arguments (English messages unless lang says otherwise) and waits for it;
+// environment adds or replaces variables ("NAME=VALUE").
+CliRun runCli(const QStringList& arguments, const QString& lang = QStringLiteral("C"),
+              const QStringList& environment = {});
 
 // Starts vantrel5-cli without waiting, for the tests that interrupt it or hold a port with it.
-void startCli(QProcess& process, const QStringList& arguments);
+void startCli(QProcess& process, const QStringList& arguments, const QStringList& environment = {});
 
 // A vantrel-sim process reached as COM<com>; the options are the simulator's own.
 class SimulatorProcess {

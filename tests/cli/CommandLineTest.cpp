@@ -3,6 +3,7 @@
 #include "params/ImageLayout.h"
 #include "tests/cli/CliHarness.h"
 
+#include <QFile>
 #include <QProcess>
 #include <gtest/gtest.h>
 
@@ -64,4 +65,20 @@ TEST(CliCommandLine, LinksQtCoreOnly) {
     EXPECT_TRUE(libraries.contains("libQt6Core")) << libraries.toStdString();
     EXPECT_FALSE(libraries.contains("libQt6Gui")) << libraries.toStdString();
     EXPECT_FALSE(libraries.contains("libQt6Widgets")) << libraries.toStdString();
+}
+
+// --list-fields is named in the help and the manual page; -q keeps the differences and their count.
+TEST(CliCommandLine, ListFieldsIsDocumentedAndQuietKeepsTheResult) {
+    EXPECT_TRUE(runCli({"--help"}).out.contains("--list-fields"));
+    QFile page(QStringLiteral(VANTREL_SOURCE_DIR "/dist/man/vantrel5-cli.1"));
+    ASSERT_TRUE(page.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(page.readAll().contains("\\-\\-list\\-fields"));
+
+    Scratch files;
+    QByteArray b = patternImage(3);
+    b[282] = char(9);
+    const CliRun diff = runCli({"diff", "-q", files.write("a.VT3", patternImage(3)), files.write("b.VT3", b)});
+    EXPECT_EQ(diff.status, 1);
+    EXPECT_TRUE(diff.out.contains("CallMax")) << diff.out.toStdString();
+    EXPECT_TRUE(diff.out.contains("1 differing fields.")) << diff.out.toStdString();
 }

@@ -101,3 +101,79 @@ TEST(CliFiles, BadInputIsRefusedAndNothingIsLost) {
     EXPECT_EQ(denied.status, 5) << denied.err.toStdString();
     EXPECT_EQ(files.read("p.VT3"), image);
 }
+
+// Messages that say what is wrong in the language of the run: which characters a phone number takes, what
+// an input that is no file is, the file reasons in Hungarian, the log's warning in one language.
+TEST(CliFiles, MessagesSayWhatIsWrongInOneLanguage) {
+    Scratch files;
+    files.write("p.VT3", patternImage(8));
+    const struct {
+        QStringList args;
+        QString lang;
+        int status;
+        const char* says;
+    } rows[] = {
+        {{"set", files.path("p.VT3"), "USER1=+36201234567"}, "C", 2, "only the digits 0-9"},
+        {{"set", files.path("p.VT3"), "USER1=+36201234567"}, "hu_HU.UTF-8", 2, "csak számjegyek (0-9)"},
+        {{"diff", files.path("p.VT3"), QDir::tempPath()}, "C", 5, "this is a directory, not a file"},
+        {{"export", "/dev/null"}, "C", 5, "this is a device, not a file"},
+        {{"import", QDir::tempPath(), "-o", files.path("o.VT3")}, "hu_HU.UTF-8", 5, "ez egy mappa, nem fájl"},
+        {{"diff", files.path("p.VT3"), files.path("missing.VT3")}, "hu_HU.UTF-8", 5, "A fájl nem található"},
+        {{"diff", files.path("p.VT3"), files.path("missing.VT3")}, "C", 5, "File not found"},
+    };
+    for (const auto& row : rows) {
+        const CliRun run = runCli(row.args, row.lang);
+        SCOPED_TRACE(row.args.join(' ').toStdString());
+        EXPECT_EQ(run.status, row.status) << run.err.toStdString();
+        EXPECT_TRUE(QString::fromUtf8(run.err).contains(QString::fromUtf8(row.says))) << run.err.toStdString();
+        EXPECT_FALSE(run.err.contains("access denied")) << run.err.toStdString();
+    }
+
+    // An event log that cannot be written: one warning, in the language of the run only.
+    const QString notAFolder = files.write("state", "a file where the log's folder should be");
+    for (const QString lang : {"C", "hu_HU.UTF-8"}) {
+        const CliRun run = runCli({"set", files.path("p.VT3"), "CallMax=4"}, lang, {"XDG_STATE_HOME=" + notAFolder});
+        EXPECT_EQ(run.status, 0) << run.err.toStdString();
+        EXPECT_EQ(run.err.count('\n'), 1) << run.err.toStdString();
+        const bool hungarian = lang.startsWith("hu");
+        EXPECT_EQ(run.err.contains("Figyelmeztetés: az eseménynapló"), hungarian) << run.err.toStdString();
+        EXPECT_EQ(run.err.contains("Warning: the event log"), !hungarian) << run.err.toStdString();
+        EXPECT_FALSE(run.err.contains("warning: Figyelmeztetés") || run.err.contains("figyelmeztetés: Figyelmeztetés"));
+    }
+}
+
+// The receivers' block never reaches the module: set, import and write say so when they carry a value
+// there, and say nothing for fields the module holds.
+TEST(CliFiles, SettingsKeptOnlyInTheFileAreSaid) {
+    Scratch files;
+    QByteArray image = patternImage(9);
+    image.replace(960, 128, QByteArray(128, '\0'));
+    files.write("p.VT3", image);
+    const CliRun plain = runCli({"set", files.path("p.VT3"), "CallMax=4", "USER1=3620123"});
+    EXPECT_EQ(plain.status, 0);
+    EXPECT_TRUE(plain.err.isEmpty()) << plain.err.toStdString();
+
+    const CliRun set = runCli({"set", files.path("p.VT3"), "CallMax=5", "PanelID=12", "Port2=5000"});
+    EXPECT_EQ(set.status, 0) << set.err.toStdString();
+    EXPECT_TRUE(set.err.contains("Kept only in the file, never sent to the module: PanelID, Port2."))
+        << set.err.toStdString();
+    EXPECT_TRUE(runCli({"set", "-q", files.path("p.VT3"), "PanelID=13"}).err.isEmpty());
+
+    files.write("site.json",
+                R"({"format": "vantrel5-parameters", "version": 1, "fields": {"CallMax": 3, "ServerID": 7}})");
+    const CliRun import =
+        runCli({"import", files.path("site.json"), "-o", files.path("s.VT3"), "--base", files.path("p.VT3")},
+               QStringLiteral("hu_HU.UTF-8"));
+    EXPECT_EQ(import.status, 0) << import.err.toStdString();
+    EXPECT_TRUE(QString::fromUtf8(import.err)
+                    .contains(QStringLiteral("Csak a fájlban tárolódik, a modulba nem kerül: ServerID.")))
+        << import.err.toStdString();
+
+    // write: the module takes the pages; the outcome says what stayed behind in the file.
+    SimulatorProcess sim(7, {"--no-pacing"});
+    const CliRun write = runCli({"write", "--port", "COM7", "--no-backup", files.path("s.VT3")});
+    ASSERT_EQ(write.status, 0) << write.err.toStdString();
+    EXPECT_TRUE(write.out.contains("Kept only in the file, never sent to the module: PanelID, Port2, ServerID."))
+        << write.out.toStdString();
+    EXPECT_EQ(runCli({"compare", "--port", "COM7", files.path("s.VT3")}).status, 0);
+}

@@ -1,6 +1,7 @@
 // read, write and compare against the simulator program: the files they leave (or do not leave), the
 // backup, the differences as JSON, and the failures with their statuses, Ctrl+C in a write included.
 #include "tests/cli/CliHarness.h"
+#include "tests/support/Pty.h"
 #include "tests/support/Wait.h"
 
 #include <QDir>
@@ -103,4 +104,74 @@ TEST(CliTransfer, InterruptedWriteStopsAndSaysTheModuleIsPartlyWritten) {
     progress += write.readAllStandardError();
     EXPECT_TRUE(progress.contains("stopped")) << progress.toStdString();
     EXPECT_TRUE(progress.contains("only partly changed")) << progress.toStdString();
+}
+
+// A hang-up (the SSH session gone) or a closed pipe (the reader of the progress gone) in the middle of a
+// write: as after Ctrl+C, the write stops at a page, the port is released, the outcome is logged naming
+// the signal, and the status is 4 with the outcome on standard error where there still is one.
+TEST(CliTransfer, AHangUpOrAClosedPipeStopsAWriteAtAPage) {
+    Scratch files;
+    SimulatorProcess sim(7, {});
+    const QString file = files.write("w.VT3", patternImage(4));
+    const auto logged = [](const char* signal) {
+        QFile log(qEnvironmentVariable("XDG_STATE_HOME") + "/vantrel/events.log");
+        return log.open(QIODevice::ReadOnly) &&
+               QString::fromUtf8(log.readAll()).contains(QStringLiteral("részben módosult! (%1) Fájl: ").arg(signal));
+    };
+    {
+        QProcess write;
+        startCli(write, {"write", "--port", "COM7", "--no-backup", "--progress", file});
+        QByteArray progress;
+        ASSERT_TRUE(waitUntil(
+            [&] {
+                progress += write.readAllStandardError();
+                return progress.contains("Write: 2/15") || write.state() != QProcess::Running;
+            },
+            20000))
+            << progress.toStdString();
+        ::kill(static_cast<pid_t>(write.processId()), SIGHUP);
+        ASSERT_TRUE(write.waitForFinished(5000)) << "the write must end soon after the signal";
+        EXPECT_EQ(write.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(write.exitCode(), 4);
+        progress += write.readAllStandardError();
+        EXPECT_TRUE(progress.contains("Write stopped (page")) << progress.toStdString();
+        EXPECT_TRUE(progress.contains("only partly changed! (SIGHUP)")) << progress.toStdString();
+        EXPECT_TRUE(logged("SIGHUP"));
+        EXPECT_EQ(runCli({"status", "--port", "COM7"}).status, 0) << "the port is free again";
+    }
+    // The progress read by head, which leaves after a few lines.
+    QProcess pipeline;
+    pipeline.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
+    pipeline.start("bash", {"-c",
+                            "set -o pipefail; \"$0\" write --port COM7 --no-backup --progress \"$1\" 2>&1 "
+                            ">/dev/null | head -c 150 >/dev/null",
+                            QStringLiteral(VANTREL_CLI), file});
+    ASSERT_TRUE(pipeline.waitForFinished(30000));
+    EXPECT_EQ(pipeline.exitCode(), 4) << "the tool's own status, not death by the signal (141)";
+    EXPECT_TRUE(logged("SIGPIPE"));
+    EXPECT_EQ(runCli({"status", "--port", "COM7"}).status, 0) << "the port is free again";
+}
+
+// Progress on a terminal: the backup line on a line of its own, no empty line after the progress, and no
+// escape sequences for a terminal that knows none.
+TEST(CliTransfer, ProgressOnATerminalKeepsLinesApart) {
+    Scratch files;
+    SimulatorProcess sim(7, {"--no-pacing"});
+    const QString file = files.write("t.VT3", patternImage(5));
+    for (const char* term : {"dumb", "xterm"}) {
+        SCOPED_TRACE(term);
+        PtyPair terminal;
+        QProcess write;
+        write.setStandardOutputFile(terminal.terminalPath());
+        write.setStandardErrorFile(terminal.terminalPath());
+        startCli(write, {"write", "--port", "COM7", file}, {QStringLiteral("TERM=") + term});
+        ASSERT_TRUE(write.waitForFinished(20000));
+        EXPECT_EQ(write.exitCode(), 0);
+        const QByteArray shown = terminal.read(500);
+        EXPECT_TRUE(shown.contains("\nBackup before write: /")) << shown.toStdString();
+        EXPECT_FALSE(shown.contains("...Backup before write: /")) << shown.toStdString();
+        EXPECT_FALSE(shown.contains("\n\n")) << shown.toStdString();
+        EXPECT_TRUE(shown.contains(".VT3\nWrite complete and verified: 15/15 pages.")) << shown.toStdString();
+        EXPECT_EQ(shown.contains('\x1b'), QByteArray(term) != "dumb") << shown.toStdString();
+    }
 }
