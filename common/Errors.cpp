@@ -5,7 +5,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <cerrno>
 
 namespace vantrel {
 
@@ -164,6 +163,10 @@ QString staleExclusiveText(TextLanguage language) {
                                 "held it ended (it was killed, for example) and the mark stayed behind. To clear it, "
                                 "restart the program at the other end of the line (for a pseudo-terminal, the "
                                 "simulator), or unplug a USB adapter and plug it in again.");
+}
+
+QString systemReasonText(int err) {
+    return QString::fromLocal8Bit(std::strerror(err));
 }
 
 QString userText(const std::exception& error) {

@@ -61,6 +61,10 @@ QString portOpenReasonText(int systemError, const QString& holder, const QString
 // while it held the port (a pseudo-terminal keeps it for as long as its other end is open), and how to clear it.
 QString staleExclusiveText(TextLanguage language);
 
+// The system's own words for an errno value ("No space left on device"), for messages that name a path and
+// the reason beside the table's short text.
+QString systemReasonText(int err);
+
 // The text of any exception for the user: our own errors carry it; others give what().
 QString userText(const std::exception& error);
 

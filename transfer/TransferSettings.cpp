@@ -1,6 +1,9 @@
 #include "transfer/TransferSettings.h"
 
+#include "common/FileIO.h"
+
 #include <QDir>
+#include <QFileInfo>
 #include <QSettings>
 
 namespace vantrel {
@@ -32,10 +35,15 @@ WriteOptions loadWriteOptions() {
 }
 
 void saveWriteOptions(const WriteOptions& options) {
-    QSettings settings(toolSettingsPath(), QSettings::IniFormat);
-    settings.setValue(kBackup, options.backup);
-    settings.setValue(kVerify, options.verify);
-    settings.sync();
+    // The folder first, so that root, run in a user's home, makes it the user's.
+    makeFolders(QFileInfo(toolSettingsPath()).absolutePath());
+    {
+        QSettings settings(toolSettingsPath(), QSettings::IniFormat);
+        settings.setValue(kBackup, options.backup);
+        settings.setValue(kVerify, options.verify);
+        settings.sync();
+    }
+    handOverToHomeOwner(toolSettingsPath());
 }
 
 } // namespace vantrel
