@@ -62,10 +62,8 @@ public:
                                    ? QStringLiteral(" (%1)").arg(signalName(interruptSignal()))
                                    : QString();
         // The log speaks Hungarian, as the windows' entries do.
-        QString entry = outcomeText(outcome, TextLanguage::Hungarian) + signal + QStringLiteral(" Fájl: ") + file_;
-        if (!outcome.backupFile.isEmpty())
-            entry += QStringLiteral(", mentés: ") + outcome.backupFile;
-        logEvent(where_, entry);
+        // The sentence names the backup, if any.
+        logEvent(where_, outcomeText(outcome, TextLanguage::Hungarian) + signal + QStringLiteral(" Fájl: ") + file_);
         const QString text = outcomeText(outcome, textLanguage()) + signal;
         if (outcome.succeeded() || outcome.kind == OutcomeKind::Differences) {
             if (announce)

@@ -43,6 +43,7 @@ public:
     void SendRequest(std::uint8_t code, const RequestArgs& args) override;
     void SendBlock(std::uint8_t code, const BlockData& data) override;
     TransferState& transferState() override { return state_; }
+    QString linkName() const override { return port_.Port(); }
 
 private:
     void DispatchFrame(const Plaintext& plain);

@@ -6,6 +6,7 @@
 #include "protocol/TransferState.h"
 
 #include <QByteArray>
+#include <QString>
 
 namespace vantrel {
 
@@ -24,6 +25,9 @@ public:
     virtual void SendBlock(std::uint8_t code, const BlockData& data) = 0;
 
     virtual TransferState& transferState() = 0;
+
+    // The port's name as the user chose it ("COM7"), for the names of backups; empty when unknown.
+    virtual QString linkName() const { return {}; }
 };
 
 } // namespace vantrel

@@ -249,8 +249,9 @@ TransferOutcome ParameterTransfer::write(const WriteOptions& options) {
         ImageBytes backup{};
         std::copy(module.begin(), module.end(), backup.begin());
         try {
-            outcome.backupFile = backups::save(backup);
-        } catch (const VantrelError&) {
+            outcome.backupFile = backups::save(backup, link_.linkName());
+        } catch (const VantrelError& error) {
+            outcome.backupProblem = error.message();
             outcome.kind = OutcomeKind::BackupNotSaved;
             outcome.page = static_cast<int>(PageCount);
             setPosition(0);

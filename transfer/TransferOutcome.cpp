@@ -100,9 +100,13 @@ QString sentence(const TransferOutcome& o, const Words& w) {
             .pick("Áttöltés nem indult: a modul mentése sikertelen %1.",
                   "Write not started: the backup of the module failed %1.")
             .arg(page);
-    case OutcomeKind::BackupNotSaved:
-        return w.pick("Áttöltés nem indult: a modul mentése nem írható fájlba.",
-                      "Write not started: the backup of the module could not be saved.");
+    case OutcomeKind::BackupNotSaved: {
+        QString text = w.pick("Áttöltés nem indult: a modul mentése nem írható fájlba.",
+                              "Write not started: the backup of the module could not be saved.");
+        if (!o.backupProblem.isEmpty())
+            text += QStringLiteral(" (%1)").arg(o.backupProblem);
+        return text;
+    }
     }
     return {};
 }
@@ -122,6 +126,9 @@ QString outcomeText(const TransferOutcome& outcome, TextLanguage language) {
         text += w.pick(" (%1 ismétlés)", " (%1 retries)").arg(outcome.retries);
     if (outcome.operation == TransferOperation::Write && outcome.succeeded() && !outcome.fileOnlySettings.isEmpty())
         text += QLatin1Char(' ') + keptOnlyInFileText(outcome.fileOnlySettings, language);
+    // Whatever became of the write, the installer learns which file holds what the module had before.
+    if (!outcome.backupFile.isEmpty())
+        text += w.pick(" Mentés: %1", " Backup: %1").arg(QFileInfo(outcome.backupFile).fileName());
     return text;
 }
 

@@ -38,6 +38,7 @@ struct TransferOutcome {
     QString backupFile;    // the backup saved before a write, if any
     // A write's settings that the module never holds (see FileOnlySettings): said after a complete write.
     QStringList fileOnlySettings;
+    QString backupProblem; // why the backup could not be saved: the path and the system's reason
 
     bool succeeded() const { return kind == OutcomeKind::Complete; }
     // True when the module may hold a mix of old and new pages.

@@ -212,26 +212,31 @@ TEST_F(TransferWindow, WriteSavesABackupFirstAndReadsThePagesBack) {
     click("btWrite");
     EXPECT_EQ(bar(), 15);
     EXPECT_EQ(form->barColour(), kGreen);
-    // The receivers' block is set in the image but never reaches the module: said after the write.
+    const QStringList saved = backups::list();
+    ASSERT_FALSE(saved.isEmpty());
+    // The receivers' block is set in the image but never reaches the module: said after the write; and the
+    // outcome line names the backup.
     EXPECT_EQ(outcome(), QStringLiteral("Áttöltés kész és ellenőrizve: 15/15 lap. Csak a fájlban tárolódik, a "
-                                        "modulba nem kerül: PanelID, IPAddress1, Port1, IPAddress2 és további 6."));
+                                        "modulba nem kerül: PanelID, IPAddress1, Port1, IPAddress2 és további 6. "
+                                        "Mentés: %1")
+                             .arg(QFileInfo(saved.first()).fileName()));
     EXPECT_EQ(module.memory(), patterned(99));
     EXPECT_EQ(image(), imageOf(patterned(99), 0x5A)); // a write only reads the image
     EXPECT_EQ(module.stats().pageReads, 30);
     EXPECT_EQ(module.stats().pageWrites, 15);
 
     // The backup holds what the module held before, with the receiver's block zero; it opens like any file.
-    const QStringList saved = backups::list();
-    ASSERT_FALSE(saved.isEmpty());
     EXPECT_TRUE(QFileInfo(saved.first())
                     .fileName()
-                    .contains(QRegularExpression(QStringLiteral("^\\d{4}-\\d\\d-\\d\\d_\\d\\d-\\d\\d-\\d\\d\\.VT3$"))));
+                    .contains(QRegularExpression(QStringLiteral(
+                        "^\\d{4}-\\d\\d-\\d\\d_\\d\\d-\\d\\d-\\d\\d(_[A-Za-z0-9]+)?_[0-9a-f]{4}\\.VT3$"))))
+        << saved.first().toStdString();
     EXPECT_EQ(openParameterFile(saved.first()), imageOf(old, 0x00));
     // The event log names the outcome and the backup.
     const QList<EventLog::Entry> logged = EventLog::read(5);
     ASSERT_FALSE(logged.isEmpty());
     EXPECT_TRUE(logged.first().text.startsWith(QStringLiteral("Áttöltés kész és ellenőrizve")));
-    EXPECT_TRUE(logged.first().text.contains(saved.first())) << logged.first().text.toStdString();
+    EXPECT_TRUE(logged.first().text.contains(QFileInfo(saved.first()).fileName())) << logged.first().text.toStdString();
     DialogScript script;
     script.setNextFileName(saved.first());
     click("btBackups");
@@ -431,7 +436,10 @@ TEST_F(TransferWindow, StopEndsEachOperationAtAPageAndSaysWhere) {
             c.skip);
         click(c.button);
         EXPECT_LT(sinceStop.elapsed(), 1000);
-        EXPECT_EQ(outcome(), QString::fromUtf8(c.text));
+        // A write stopped after its backup names the backup, which holds what the module had.
+        const QString backup =
+            c.skip == 1 ? QStringLiteral(" Mentés: %1").arg(QFileInfo(backups::list().first()).fileName()) : QString();
+        EXPECT_EQ(outcome(), QString::fromUtf8(c.text) + backup);
         EXPECT_EQ(bar(), c.barAfter);
         EXPECT_EQ(form->barColour(), kRed);
         EXPECT_EQ(image(), before);
