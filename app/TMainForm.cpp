@@ -354,8 +354,12 @@ void TMainForm::AppendToMemo(MemoTarget box, const QByteArray& text, bool always
         break;
     }
     appendPiece(*target, text);
-    if (box != MemoTarget::MemoState)
-        EventLog::append(QStringLiteral("Modul üzenete: ") + QString::fromLatin1(text).trimmed());
+    // The status window's box gets every text whatever is shown; each line it completes is logged once.
+    if (box == MemoTarget::MemoState) {
+        appendPiece(messageLines_, text);
+        for (const QString& line : messageLines_.takeCompleted())
+            EventLog::appendModuleMessage(line);
+    }
 }
 
 void TMainForm::StatusMessage(const std::array<std::uint8_t, 4>& status) {

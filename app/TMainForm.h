@@ -4,6 +4,7 @@
 #pragma once
 
 #include "protocol/Dispatch.h"
+#include "protocol/MemoAssembler.h"
 #include "transfer/GridTextFile.h"
 
 #include <QMainWindow>
@@ -90,6 +91,7 @@ private:
     TFormEventLog* logForm_ = nullptr; // made when first asked for; owned by the window
     std::array<std::uint8_t, 3> loggedStatus_{};
     bool haveLoggedStatus_ = false;
+    CompletedLines messageLines_; // the status window's lines as they complete, for the event log
 
     std::unique_ptr<Ui::TMainForm> ui;
     ModuleConnection& connection_;

@@ -24,4 +24,31 @@ void appendPiece(MemoLines& box, const QByteArray& text) {
     }
 }
 
+void CompletedLines::addLine(const QString& line) {
+    current_ = line;
+    started_ = true;
+    done_ = false;
+}
+
+void CompletedLines::appendToLastLine(const QString& text) {
+    current_ += text;
+    done_ = false;
+}
+
+void CompletedLines::setTag(int tag) {
+    // The carriage return that ends a line sets the tag: the line is whole now.
+    if (tag == 1 && started_ && !done_) {
+        if (!current_.trimmed().isEmpty())
+            completed_ << current_;
+        done_ = true;
+    }
+    tag_ = tag;
+}
+
+QStringList CompletedLines::takeCompleted() {
+    QStringList out;
+    out.swap(completed_);
+    return out;
+}
+
 } // namespace vantrel

@@ -10,6 +10,7 @@ MemoBox::MemoBox(QWidget* parent) : QPlainTextEdit(parent) {
     setReadOnly(true);
     setLineWrapMode(QPlainTextEdit::NoWrap);
     setUndoRedoEnabled(false);
+    setMaximumBlockCount(MemoLineLimit);
 }
 
 int MemoBox::lineCount() const {

@@ -404,3 +404,15 @@ TEST(MainWindow, TheLogWindowShowsNewestFirstAndSavesACopy) {
     ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
     EXPECT_EQ(QString::fromUtf8(saved.readAll()), shown);
 }
+
+TEST(ModuleMessages, EveryLineTheStatusBoxCompletesIsLoggedOnceInWindows1250WithNoWindowOpen) {
+    Program p;
+    for (const char* piece : {"Riaszt\xE1s \xF5", "rz\xF5 \xFB\r\n", "m\xE1sodik", "\r", "\r"})
+        p.main->AppendToMemo(MemoTarget::MemoState, QByteArray(piece), true);
+    QStringList logged;
+    for (const EventLog::Entry& entry : EventLog::read())
+        if (entry.text.startsWith(QStringLiteral("Modul üzenete: ")))
+            logged.prepend(entry.text);
+    ASSERT_GE(logged.size(), 2);
+    EXPECT_EQ(logged.mid(logged.size() - 2), (QStringList{"Modul üzenete: Riasztás őrző ű", "Modul üzenete: második"}));
+}

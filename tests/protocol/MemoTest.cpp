@@ -59,3 +59,26 @@ TEST(AppendToMemo, FirstCarriageReturnIntoAnEmptyBoxAddsNothing) {
     EXPECT_TRUE(box.lines().isEmpty());
     EXPECT_EQ(feed(box, {"\rA"}), (QStringList{" ", "A"}));
 }
+
+TEST(AppendToMemo, ABoxKeepsOnlyTheLastLines) {
+    MemoBox box;
+    QByteArray flood;
+    for (int i = 0; i < MemoLineLimit + 100; ++i)
+        flood += "L" + QByteArray::number(i) + "\r";
+    appendPiece(box, flood);
+    appendPiece(box, "Z");
+    const QStringList lines = box.lines();
+    ASSERT_EQ(lines.size(), MemoLineLimit);
+    EXPECT_EQ(lines.first(), QStringLiteral("L101"));
+    EXPECT_EQ(lines.last(), QStringLiteral("Z"));
+}
+
+TEST(CompletedLines, EachLineOnceWhenItsCarriageReturnComesAndBlankOnesNot) {
+    CompletedLines lines;
+    for (const char* piece : {"AB", "C\r", "\nD\xF5", "\r\r  \r", "F"})
+        appendPiece(lines, QByteArray(piece));
+    EXPECT_EQ(lines.takeCompleted(), (QStringList{"ABC", "Dő"}));
+    EXPECT_TRUE(lines.takeCompleted().isEmpty());
+    appendPiece(lines, "G\r");
+    EXPECT_EQ(lines.takeCompleted(), QStringList{"FG"});
+}
