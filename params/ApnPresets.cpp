@@ -92,14 +92,35 @@ QByteArray joinApnPresetLines(const QStringList& items) {
     return bytes;
 }
 
-std::optional<QStringList> readApnPresetFile(const QString& path) {
+std::optional<QStringList> readApnPresetFile(const QString& path, QString* note) {
     const FileContent content = readFileStart(path, ApnPresetFileLimit + 1);
-    if (content.error || content.bytes.size() > ApnPresetFileLimit)
+    if (content.error)
         return std::nullopt;
-    QStringList lines = splitApnPresetLines(content.bytes);
-    if (lines.isEmpty())
+    if (content.bytes.size() > ApnPresetFileLimit) {
+        if (note)
+            *note = QStringLiteral("%1: a fájl nagyobb %2 bájtnál, a beépített lista marad.")
+                        .arg(path)
+                        .arg(ApnPresetFileLimit);
         return std::nullopt;
-    return lines;
+    }
+    QStringList items;
+    qsizetype ignored = 0;
+    for (const QString& line : splitApnPresetLines(content.bytes)) {
+        if (line.trimmed().isEmpty())
+            continue;
+        if (items.size() < ApnPresetCountLimit)
+            items.append(line);
+        else
+            ++ignored;
+    }
+    if (ignored > 0 && note)
+        *note = QStringLiteral("%1: csak az első %2 bejegyzés került a listába, %3 további kimaradt.")
+                    .arg(path)
+                    .arg(ApnPresetCountLimit)
+                    .arg(ignored);
+    if (items.isEmpty())
+        return std::nullopt;
+    return items;
 }
 
 void writeApnPresetFile(const QString& path, const QStringList& items) {

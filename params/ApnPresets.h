@@ -39,12 +39,16 @@ QStringList splitApnPresetLines(const QByteArray& bytes);
 QByteArray joinApnPresetLines(const QStringList& items);
 
 // The items of the preset file, or nothing when it is missing, is not a readable regular file, is too large
-// to be a preset list, or holds no line at all. Never throws.
-std::optional<QStringList> readApnPresetFile(const QString& path);
+// to be a preset list, or holds no item at all. Empty lines are no items; only the first ApnPresetCountLimit
+// items are taken. note (if given) says what was left out, once, or stays empty. Never throws.
+std::optional<QStringList> readApnPresetFile(const QString& path, QString* note = nullptr);
 // Replaces the file with the items. Throws EInOutError when it cannot be written; the old file then stays.
 void writeApnPresetFile(const QString& path, const QStringList& items);
 
 // Files larger than this are not taken as preset lists (a list of a few dozen operators is a few kB).
 constexpr qint64 ApnPresetFileLimit = 1024 * 1024;
+// Items beyond this are not taken: a list longer than this is no operator list, and every item is a row
+// of the provider list.
+constexpr int ApnPresetCountLimit = 200;
 
 } // namespace vantrel

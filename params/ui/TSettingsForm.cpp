@@ -3,6 +3,7 @@
 
 #include "common/Cp1250.h"
 #include "common/ui/Dialogs.h"
+#include "monitor/EventLog.h"
 #include "params/ApnPresets.h"
 #include "params/FieldCodecs.h"
 #include "params/ui/Cp1250Validator.h"
@@ -207,7 +208,13 @@ void TSettingsForm::FormCreate() {
 
 void TSettingsForm::loadProviderList() {
     // A missing, unreadable or empty APNs.dat leaves the built-in list: there is always a custom entry 0.
-    const QStringList items = readApnPresetFile(apnPresetFileName()).value_or(builtInApnPresets());
+    QString note;
+    const QStringList items = readApnPresetFile(apnPresetFileName(), &note).value_or(builtInApnPresets());
+    // Said once, where the installer looks for what happened, without holding up the start.
+    if (!note.isEmpty()) {
+        qWarning("%s", qUtf8Printable(note));
+        EventLog::append(note);
+    }
     ui_->cbServiceProvider->clear();
     for (const QString& item : items)
         ui_->cbServiceProvider->addItem(apnPresetName(item), item);

@@ -150,3 +150,26 @@ TEST(ApnPresetFile, WriteFailureRaisesAndLeavesNothingBehind) {
     EXPECT_TRUE(QFileInfo(path).isDir());
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{}) << "temporary file removed";
 }
+
+TEST(ApnPresetFile, EmptyLinesAreNoPresetsAndTheCountIsBounded) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(apnPresetFileName());
+    // A million empty lines around two items: two presets, nothing said.
+    writeBytes(path, QByteArray(500000, '\n') + "Egy \"a\",\"\",\"\"\r\n\r\n  \r\nKet \"b\",\"\",\"\"" +
+                         QByteArray(500000, '\n'));
+    QString note;
+    const auto two = readApnPresetFile(path, &note);
+    ASSERT_TRUE(two.has_value());
+    EXPECT_EQ(two->size(), 2);
+    EXPECT_TRUE(note.isEmpty()) << note.toStdString();
+    // More items than a list can hold: the first ones, and one sentence that says so.
+    QByteArray many;
+    for (int i = 0; i < ApnPresetCountLimit + 50; ++i)
+        many += "Op" + QByteArray::number(i) + " \"apn\",\"\",\"\"\n";
+    writeBytes(path, many);
+    const auto bounded = readApnPresetFile(path, &note);
+    ASSERT_TRUE(bounded.has_value());
+    EXPECT_EQ(bounded->size(), ApnPresetCountLimit);
+    EXPECT_TRUE(bounded->first().startsWith("Op0 "));
+    EXPECT_TRUE(note.contains("50")) << note.toStdString();
+}
