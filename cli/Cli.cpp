@@ -33,6 +33,7 @@ int dispatch(const Invocation& inv) {
 } // namespace
 
 int runCli(const QStringList& arguments) {
+    guardStandardOutput();
     try {
         const Invocation inv = parseCommandLine(arguments);
         setQuiet(inv.quiet);
@@ -48,7 +49,9 @@ int runCli(const QStringList& arguments) {
             listFields();
             return Done;
         }
-        return dispatch(inv);
+        const int status = dispatch(inv);
+        finishStandardOutput();
+        return status;
     } catch (const CliError& error) {
         printError(error.text());
         return error.status();

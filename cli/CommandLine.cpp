@@ -32,7 +32,7 @@ const std::array<CommandSpec, 9>& commands() {
          1},
         {"compare", "compare --port PORT FILE.VT3 [--json]", {"--port"}, {"--json"}, {"--port"}, 1, 1},
         {"diff", "diff A.VT3 B.VT3 [--json]", {}, {"--json"}, {}, 2, 2},
-        {"export", "export FILE.VT3 [--format json|csv]", {"--format"}, {}, {}, 1, 1},
+        {"export", "export FILE.VT3 [--format json|csv] [-o OUT]", {"--format", "-o"}, {}, {}, 1, 1},
         {"import", "import JSON -o FILE.VT3 [--base BASE.VT3]", {"-o", "--base"}, {}, {"-o"}, 1, 1},
         {"set", "set FILE.VT3 NAME=VALUE... [-o OUT.VT3]", {"-o"}, {}, {}, 2, -1},
     }};

@@ -1,6 +1,11 @@
 #include "cli/Console.h"
 
+#include "cli/CliText.h"
+#include "common/Errors.h"
+
 #include <algorithm>
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <unistd.h>
 
@@ -12,9 +17,23 @@ bool g_quiet = false;
 // A progress line rewritten in place on the terminal that no line break has ended yet.
 bool g_progressOpen = false;
 
+[[noreturn]] void outputFailed(int err) {
+    throw CliError(
+        FileFailed,
+        say("a szabványos kimenet nem írható: %1", "cannot write standard output: %1").arg(systemReasonText(err)));
+}
+
 void write(std::FILE* stream, const QByteArray& bytes) {
-    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
-    std::fflush(stream);
+    errno = 0;
+    const size_t written = std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
+    const bool flushed = std::fflush(stream) == 0;
+    // What the command produces must arrive whole: a full disk or a closed pipe is the command's failure.
+    // Standard error has no one left to tell.
+    if (stream == stdout && (written != static_cast<size_t>(bytes.size()) || !flushed)) {
+        const int err = errno != 0 ? errno : EIO;
+        std::clearerr(stream);
+        outputFailed(err);
+    }
 }
 
 // Whatever is printed while a progress line stands on the terminal starts on a line of its own, and the
@@ -38,6 +57,20 @@ bool dumbTerminal() {
 }
 
 } // namespace
+
+void guardStandardOutput() {
+    // A closed pipe must be an error that is reported, not a signal that ends the program unheard.
+    ::signal(SIGPIPE, SIG_IGN);
+}
+
+void finishStandardOutput() {
+    errno = 0;
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        const int err = errno != 0 ? errno : EIO;
+        std::clearerr(stdout);
+        outputFailed(err);
+    }
+}
 
 void setQuiet(bool quiet) {
     g_quiet = quiet;

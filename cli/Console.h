@@ -6,11 +6,17 @@
 
 namespace vantrel::cli {
 
+// Makes a closed pipe on standard output a failed write (EPIPE) instead of a silent end.
+void guardStandardOutput();
+// The last flush of standard output; CliError FileFailed when it or an earlier write failed.
+void finishStandardOutput();
+
 void setQuiet(bool quiet);
 bool quiet();
 
 // Text on standard output (UTF-8), unless quiet; printResult also when quiet, for what the command was
-// asked to produce (an export, a JSON answer).
+// asked to produce (an export, a JSON answer). Every write is checked: CliError FileFailed when standard
+// output cannot take it (a full disk, a closed pipe).
 void printOut(const QString& text);
 void printResult(const QString& text);
 // One line on standard error, always: the program name, the text.

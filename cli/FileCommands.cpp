@@ -64,7 +64,14 @@ int runDiff(const Invocation& inv) {
 
 int runExport(const Invocation& inv) {
     const ImageBytes image = loadParameterFile(inv.operands[0]);
-    printResult(inv.format == QLatin1String("csv") ? exportCsv(image) : QString::fromUtf8(exportJson(image)));
+    const QString text = inv.format == QLatin1String("csv") ? exportCsv(image) : QString::fromUtf8(exportJson(image));
+    if (inv.output.isEmpty()) {
+        printResult(text);
+        return Done;
+    }
+    // Into a file through the careful writer: a failed export leaves an existing file as it was.
+    storeTextFile(inv.output, text.toUtf8());
+    logEvent(inv.output, QStringLiteral("Fájl mentve (export: %1)").arg(inv.operands[0]));
     return Done;
 }
 
@@ -81,7 +88,14 @@ int runImport(const Invocation& inv) {
 
 int runSet(const Invocation& inv) {
     const QString file = inv.operands[0];
-    ImageBytes image = loadParameterFile(file);
+    bool wasExport = false;
+    ImageBytes image = loadParameterFile(file, &wasExport);
+    // The result is a parameter file: written over an export it would replace the text with raw bytes.
+    if (wasExport && inv.output.isEmpty())
+        throw CliError(UsageError,
+                       say("%1 JSON-export: a módosított paraméterkészlethez adjon meg -o FÁJL.VT3 kimenetet",
+                           "%1 is a JSON export: give -o FILE.VT3 for the changed parameter set")
+                           .arg(file));
     // Every assignment is checked before anything is written: a refused one leaves every file as it was.
     for (qsizetype i = 1; i < inv.operands.size(); ++i)
         if (const auto error = applyAssignment(inv.operands[i], image))

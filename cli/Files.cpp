@@ -3,13 +3,14 @@
 #include "cli/CliText.h"
 #include "common/Errors.h"
 #include "common/FileIO.h"
+#include "report/ParameterJson.h"
 #include "transfer/ParameterFile.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <cerrno>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace vantrel::cli {
 
@@ -46,13 +47,33 @@ void refuseNonFileInput(const QString& path) {
 
 } // namespace
 
-ImageBytes loadParameterFile(const QString& path) {
+ImageBytes loadParameterFile(const QString& path, bool* wasExport) {
     refuseNonFileInput(path);
-    try {
-        return openParameterFile(path);
-    } catch (const EInOutError& error) {
-        readFailed(path, reasonOf(error));
+    // One read serves both kinds: a parameter file is 1088 bytes, an export at most the text limit.
+    const FileContent content = readFileStart(path, kTextFileLimit + 1);
+    if (content.error)
+        readFailed(path, reasonOf(EInOutError::fromErrno(content.error->err, path)));
+    if (wasExport)
+        *wasExport = false;
+    if (isJsonText(content.bytes)) {
+        // One of our exports: its values, never its text as raw bytes into a module.
+        if (content.bytes.size() > kTextFileLimit)
+            readFailed(path, say("túl nagy", "too large"));
+        ImageBytes image = freshImage();
+        if (const auto refused = importJson(content.bytes, image))
+            throw CliError(UsageError,
+                           QStringLiteral("%1: %2").arg(path, refused->message(language() == Language::Hungarian
+                                                                                   ? MessageLanguage::Hungarian
+                                                                                   : MessageLanguage::English)));
+        if (wasExport)
+            *wasExport = true;
+        return image;
     }
+    if (content.bytes.size() < static_cast<qsizetype>(ImageSize))
+        readFailed(path, reasonOf(EInOutError(EInOutError::ReadBeyondEnd)));
+    ImageBytes image;
+    std::copy_n(content.bytes.begin(), ImageSize, image.begin());
+    return image;
 }
 
 void storeParameterFile(const QString& path, const ImageBytes& image) {
@@ -63,23 +84,16 @@ void storeParameterFile(const QString& path, const ImageBytes& image) {
     }
 }
 
+void storeTextFile(const QString& path, const QByteArray& text) {
+    if (const std::optional<FileError> failed = writeFileAtomically(path, text))
+        writeFailed(path, reasonOf(EInOutError::fromErrno(failed->err, path)));
+}
+
 void checkWritable(const QString& path) {
-    const QFileInfo info(path);
-    const QByteArray native = QFile::encodeName(path);
-    if (info.isDir())
+    if (QFileInfo(path).isDir())
         writeFailed(path, say("ez egy mappa, nem fájl", "this is a directory, not a file"));
-    if (info.exists()) {
-        if (::access(native.constData(), W_OK) != 0)
-            writeFailed(path, reasonOf(EInOutError::fromErrno(errno, path)));
-        // Root passes every access check; a file without any write bit is still not to be replaced.
-        struct stat st {};
-        if (::geteuid() == 0 && ::stat(native.constData(), &st) == 0 && (st.st_mode & 0222) == 0)
-            writeFailed(path, reasonOf(EInOutError::fromErrno(EACCES, path)));
-        return;
-    }
-    const QByteArray folder = QFile::encodeName(info.absolutePath());
-    if (::access(folder.constData(), W_OK | X_OK) != 0)
-        writeFailed(path, reasonOf(EInOutError::fromErrno(errno, path)));
+    if (const int err = checkWritableTarget(path))
+        writeFailed(path, reasonOf(EInOutError::fromErrno(err, path)));
 }
 
 QByteArray loadTextFile(const QString& path) {

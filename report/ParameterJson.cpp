@@ -231,6 +231,19 @@ QString exportCsv(const ImageBytes& image, CsvStyle style) {
     return out;
 }
 
+bool isJsonText(const QByteArray& bytes) {
+    qsizetype start = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    while (start < bytes.size() && blank(bytes[start]))
+        ++start;
+    if (start >= bytes.size() || bytes[start] != '{')
+        return false;
+    for (const char c : bytes)
+        if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\r' && c != '\n')
+            return false;
+    return true;
+}
+
 std::optional<ParameterError> importJson(const QByteArray& json, ImageBytes& image) {
     QJsonParseError parseError{};
     const QJsonDocument document = QJsonDocument::fromJson(json, &parseError);

@@ -42,6 +42,11 @@ QByteArray exportJson(const ImageBytes& image);
 // then one line per spare range.
 QString exportCsv(const ImageBytes& image, CsvStyle style = CsvStyle::Plain);
 
+// Whether a file's bytes are a JSON text (an export) rather than a raw parameter image: text whose first
+// character after blanks (and a byte-order mark) is "{". A raw image is taken for one only if all of its
+// bytes were printable text beginning so, which no module's parameter set is.
+bool isJsonText(const QByteArray& bytes);
+
 // Applies the JSON onto image; fields it omits keep image's bytes. On any refusal image is left as it was.
 std::optional<ParameterError> importJson(const QByteArray& json, ImageBytes& image);
 

@@ -1,12 +1,21 @@
 // diff, export, import and set on files: statuses, the JSON of differences (spare runs in hex), the round
-// trip through export and import, and refusals that leave every file as it was.
+// trip through export and import, and refusals that leave every file as it was; targets that are not files,
+// exports given as parameter files, standard output that fails, and names that are not UTF-8.
 #include "tests/cli/CliHarness.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
 
 using namespace vantrel::test;
 
@@ -176,4 +185,169 @@ TEST(CliFiles, SettingsKeptOnlyInTheFileAreSaid) {
     EXPECT_TRUE(write.out.contains("Kept only in the file, never sent to the module: PanelID, Port2, ServerID."))
         << write.out.toStdString();
     EXPECT_EQ(runCli({"compare", "--port", "COM7", files.path("s.VT3")}).status, 0);
+}
+
+namespace {
+
+struct RawRun {
+    int status = -1; // -1: ended by a signal
+    QByteArray err;
+};
+
+// Runs vantrel5-cli with arguments given as bytes (names that are no text in any encoding included) and
+// standard output on outFd (-1: /dev/null), in the C locale.
+RawRun runRaw(const QList<QByteArray>& arguments, int outFd = -1) {
+    int errPipe[2];
+    if (::pipe(errPipe) != 0)
+        return {};
+    const int devNull = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, outFd >= 0 ? outFd : devNull, STDOUT_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, errPipe[1], STDERR_FILENO);
+    posix_spawn_file_actions_addclose(&actions, errPipe[0]);
+    QList<QByteArray> args{QByteArray(VANTREL_CLI)};
+    args += arguments;
+    std::vector<char*> argv;
+    for (QByteArray& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    QList<QByteArray> env;
+    for (char** e = environ; *e; ++e)
+        if (!QByteArray(*e).startsWith("LANG=") && !QByteArray(*e).startsWith("LC_"))
+            env << QByteArray(*e);
+    env << "LANG=C";
+    std::vector<char*> envp;
+    for (QByteArray& e : env)
+        envp.push_back(e.data());
+    envp.push_back(nullptr);
+    pid_t pid = -1;
+    const int spawned = ::posix_spawn(&pid, VANTREL_CLI, &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(errPipe[1]);
+    ::close(devNull);
+    RawRun run;
+    char buffer[4096];
+    for (ssize_t n; spawned == 0 && (n = ::read(errPipe[0], buffer, sizeof buffer)) > 0;)
+        run.err.append(buffer, n);
+    ::close(errPipe[0]);
+    int status = 0;
+    if (spawned == 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status))
+        run.status = WEXITSTATUS(status);
+    return run;
+}
+
+QString typeOf(const QString& path) {
+    const QFileInfo info(path);
+    return info.isSymLink() ? "link"
+           : info.isDir()   ? "folder"
+           : info.isFile()  ? "file"
+           : info.exists()  ? "node"
+                            : "none";
+}
+
+} // namespace
+
+TEST(CliFiles, NeverReplacesWhatIsNotAFileAndSaysSoBeforeTheModule) {
+    Scratch files;
+    const QString image = files.write("p.VT3", patternImage(7));
+    const QString json = files.write("p.json", R"({"format": "vantrel5-parameters", "version": 1, "fields": {}})");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(files.path("fifo")).constData(), 0600), 0);
+    ASSERT_TRUE(QDir().mkdir(files.path("folder")));
+    QStringList targets{files.path("fifo"), files.path("folder")};
+    // As root, a device node of the test's own (the null device's numbers), never the system's.
+    if (::geteuid() == 0 &&
+        ::mknod(QFile::encodeName(files.path("device")).constData(), S_IFCHR | 0666, makedev(1, 3)) == 0)
+        targets << files.path("device");
+    for (const QString& target : targets) {
+        const QString before = typeOf(target);
+        // COM99 has no device: a read that got as far as the port would fail with status 4.
+        const QList<QStringList> commands{{"read", "--port", "COM99", target},
+                                          {"set", image, "CallMax=3", "-o", target},
+                                          {"import", json, "-o", target},
+                                          {"export", image, "-o", target}};
+        for (const QStringList& command : commands) {
+            const CliRun run = runCli(command);
+            EXPECT_EQ(run.status, 5) << command.join(' ').toStdString() << ": " << run.err.toStdString();
+            EXPECT_TRUE(run.err.contains("File access denied") || run.err.contains("not a file"))
+                << run.err.toStdString();
+            EXPECT_EQ(typeOf(target), before) << command.join(' ').toStdString();
+        }
+    }
+}
+
+TEST(CliFiles, AnExportIsReadAsAnExportWhereverAParameterFileIsTaken) {
+    Scratch files;
+    const QByteArray image = patternImage(8);
+    files.write("p.VT3", image);
+    const CliRun exported = runCli({"export", files.path("p.VT3"), "-o", files.path("site.json")});
+    ASSERT_EQ(exported.status, 0) << exported.err.toStdString();
+    EXPECT_TRUE(exported.out.isEmpty());
+    const CliRun same = runCli({"diff", files.path("site.json"), files.path("p.VT3")});
+    EXPECT_EQ(same.status, 0) << same.out.toStdString() << same.err.toStdString();
+
+    // set keeps an export an export: without -o it would put raw bytes in its place.
+    const QByteArray text = files.read("site.json");
+    EXPECT_EQ(runCli({"set", files.path("site.json"), "CallMax=3"}).status, 2);
+    EXPECT_EQ(files.read("site.json"), text);
+    ASSERT_EQ(runCli({"set", files.path("site.json"), "CallMax=3", "-o", files.path("q.VT3")}).status, 0);
+    EXPECT_EQ(files.read("q.VT3").at(282), char(3));
+
+    // Neither an export nor a whole parameter file: refused, also when it is long enough to pass as one.
+    files.write("broken.json", "{ \"format\": " + QByteArray(1200, ' ') + "}");
+    const CliRun broken = runCli({"write", "--port", "COM99", files.path("broken.json")});
+    EXPECT_EQ(broken.status, 2) << broken.err.toStdString();
+    files.write("short.bin", QByteArray(500, '\x01'));
+    const CliRun tooShort = runCli({"write", "--port", "COM99", files.path("short.bin")});
+    EXPECT_EQ(tooShort.status, 5);
+    EXPECT_TRUE(tooShort.err.contains("Read beyond end of file")) << tooShort.err.toStdString();
+
+    // A failed export leaves the file it would have replaced as it was.
+    EXPECT_EQ(runCli({"export", files.path("missing.VT3"), "-o", files.path("site.json")}).status, 5);
+    EXPECT_EQ(files.read("site.json"), text);
+}
+
+TEST(CliFiles, StandardOutputThatCannotTakeTheResultIsStatus5) {
+    Scratch files;
+    files.write("p.VT3", patternImage(9));
+    files.write("q.VT3", patternImage(10));
+    const QList<QList<QByteArray>> commands{
+        {"export", QFile::encodeName(files.path("p.VT3"))},
+        {"diff", "--json", QFile::encodeName(files.path("p.VT3")), QFile::encodeName(files.path("q.VT3"))},
+        {"ports", "--json"}};
+    for (const QList<QByteArray>& command : commands) {
+        // A full disk: the system's full device opened for writing only, nothing replaced.
+        const int full = ::open("/dev/full", O_WRONLY | O_CLOEXEC);
+        ASSERT_GE(full, 0);
+        const RawRun onFull = runRaw(command, full);
+        ::close(full);
+        EXPECT_EQ(onFull.status, 5) << command.join(' ').toStdString() << onFull.err.toStdString();
+        EXPECT_TRUE(onFull.err.contains("standard output")) << onFull.err.toStdString();
+        // A pipe whose reader has gone.
+        int pipe[2];
+        ASSERT_EQ(::pipe2(pipe, O_CLOEXEC), 0);
+        ::close(pipe[0]);
+        const RawRun closed = runRaw(command, pipe[1]);
+        ::close(pipe[1]);
+        EXPECT_EQ(closed.status, 5) << command.join(' ').toStdString() << closed.err.toStdString();
+    }
+}
+
+TEST(CliFiles, ANameThatIsNotUtf8IsRefusedNeverTakenForAnother) {
+    Scratch files;
+    const QByteArray folder = QFile::encodeName(files.path(""));
+    const QByteArray latin = folder + "r\xE9.VT3";
+    const RawRun read = runRaw({"read", "--port", "COM99", latin});
+    EXPECT_EQ(read.status, 5) << read.err.toStdString();
+    EXPECT_TRUE(read.err.contains("r\\xE9.VT3")) << read.err.toStdString();
+    EXPECT_TRUE(QDir(files.path("")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System).isEmpty())
+        << "a file of another name was made";
+    // An existing such file is named as it is, not "File not found".
+    const int fd = ::open(latin.constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::write(fd, patternImage(11).constData(), 1088), 1088);
+    ::close(fd);
+    const RawRun diff = runRaw({"diff", latin, latin});
+    EXPECT_EQ(diff.status, 5);
+    EXPECT_FALSE(diff.err.contains("File not found")) << diff.err.toStdString();
 }

@@ -10,6 +10,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <csignal>
 #include <gtest/gtest.h>
 
@@ -173,5 +174,46 @@ TEST(CliTransfer, ProgressOnATerminalKeepsLinesApart) {
         EXPECT_FALSE(shown.contains("\n\n")) << shown.toStdString();
         EXPECT_TRUE(shown.contains(".VT3\nWrite complete and verified: 15/15 pages.")) << shown.toStdString();
         EXPECT_EQ(shown.contains('\x1b'), QByteArray(term) != "dumb") << shown.toStdString();
+    }
+}
+
+TEST(CliTransfer, EveryWriteNamesItsBackupAndAnExportIsWrittenAsItsValues) {
+    Scratch files;
+    const QByteArray module = patternImage(12);
+    const QString memory = files.write("module.VT3", module);
+    const QByteArray wanted = patternImage(13);
+    files.write("site.VT3", wanted);
+    ASSERT_EQ(runCli({"export", files.path("site.VT3"), "-o", files.path("site.json")}).status, 0);
+    {
+        SimulatorProcess sim(7, {"--no-pacing", "--memory", memory});
+        // The export's values reach the module, never its text.
+        const CliRun write = runCli({"write", "--port", "COM7", files.path("site.json")});
+        ASSERT_EQ(write.status, 0) << write.err.toStdString();
+        EXPECT_TRUE(QRegularExpression("Backup: \\d{4}-\\d\\d-\\d\\d_\\d\\d-\\d\\d-\\d\\d_COM7_[0-9a-f]{4}\\.VT3")
+                        .match(QString::fromUtf8(write.out))
+                        .hasMatch())
+            << write.out.toStdString();
+        ASSERT_EQ(runCli({"read", "--port", "COM7", "-q", files.path("back.VT3")}).status, 0);
+        EXPECT_EQ(files.read("back.VT3").left(960), wanted.left(960));
+    }
+    {
+        // A failed write names its backup even with -q: it holds what the module had. The line drops
+        // after the 15 pages of the backup and two pages written.
+        SimulatorProcess sim(7, {"--no-pacing", "--hangup-after", "17"});
+        const CliRun failed = runCli({"write", "-q", "--port", "COM7", files.path("site.VT3")});
+        EXPECT_EQ(failed.status, 4);
+        EXPECT_TRUE(failed.err.contains("Backup: ") && failed.err.contains("_COM7_")) << failed.err.toStdString();
+    }
+    {
+        // A backup that cannot be saved: the path and the system's reason, and nothing written.
+        SimulatorProcess sim(7, {"--no-pacing"});
+        const QByteArray previous = qgetenv("XDG_DATA_HOME");
+        const QString blocker = files.write("not-a-folder", "x");
+        qputenv("XDG_DATA_HOME", QFile::encodeName(blocker));
+        const CliRun unsaved = runCli({"write", "--port", "COM7", files.path("site.VT3")});
+        qputenv("XDG_DATA_HOME", previous);
+        EXPECT_EQ(unsaved.status, 5);
+        EXPECT_TRUE(unsaved.err.contains(QFile::encodeName(blocker + "/vantrel"))) << unsaved.err.toStdString();
+        EXPECT_TRUE(unsaved.err.contains("Not a directory")) << unsaved.err.toStdString();
     }
 }

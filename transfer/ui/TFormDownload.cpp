@@ -258,8 +258,6 @@ void TFormDownload::runTransfer(const std::function<TransferOutcome()>& operatio
     QString logged = outcomeText(*lastOutcome_);
     if (!currentFile_.isEmpty() && lastOutcome_->operation == TransferOperation::Write)
         logged += QStringLiteral(" Fájl: %1.").arg(currentFile_);
-    if (!lastOutcome_->backupFile.isEmpty())
-        logged += QStringLiteral(" Mentés: %1").arg(lastOutcome_->backupFile);
     logOutcome(logged);
     if (lastOutcome_->kind == OutcomeKind::Differences)
         differences_->showDifferences(transfer_->moduleDifferences(), kModuleHeading, kReferenceHeading);
@@ -310,7 +308,12 @@ void TFormDownload::openFile(const QString& fileName) {
 
 void TFormDownload::openFromFile(const QString& fileName) {
     try {
-        openFile(fileName);
+        // One of our exports given by name is imported, never loaded as raw bytes.
+        const FileContent content = readFileStart(fileName, kJsonLimit + 1);
+        if (!content.error && isJsonText(content.bytes))
+            importFile(fileName);
+        else
+            openFile(fileName);
     } catch (const std::exception& error) {
         Dialogs::error(this, userText(error));
     }
@@ -396,6 +399,10 @@ void TFormDownload::btImportClick() {
         Dialogs::openFileName(this, {QStringLiteral("JSON|*.json"), QStringLiteral("*.json"), QStringLiteral("json")});
     if (fileName.isEmpty())
         return;
+    importFile(fileName);
+}
+
+void TFormDownload::importFile(const QString& fileName) {
     const QString failed = QStringLiteral("Importálás sikertelen");
     FileContent content;
     fileAction(failed, [&] {

@@ -93,6 +93,8 @@ private:
     QList<QWidget*> lockedDuringTransfer() const;
     void runTransfer(const std::function<TransferOutcome()>& operation);
     void openFile(const QString& fileName);
+    // Applies one of our JSON exports to the image; a refused one leaves it as it was.
+    void importFile(const QString& fileName);
 
     std::unique_ptr<Ui::TFormDownload> ui;
     ModuleLink& link_;
