@@ -10,6 +10,7 @@
 #include "params/ui/TSettingsForm.h"
 #include "protocol/ModuleConnection.h"
 #include "protocol/ui/TFormDetails.h"
+#include "report/ParameterJson.h"
 #include "serial/SerialPort.h"
 #include "tests/app/Program.h"
 #include "tests/support/PortLinks.h"
@@ -234,6 +235,17 @@ TEST(OfflineUse, AFileGivenAtStartOpensInTheTransferWindow) {
     download.openFromFile(cwd.file("missing.VT3"));
     EXPECT_EQ(dialogs.messages(DialogScript::Kind::Error), QStringList{QStringLiteral("File not found.")});
     EXPECT_EQ(download.ParameterImage, image);
+
+    // One of the tool's exports given by name is imported: its values, never its text as raw bytes.
+    ImageBytes other = image;
+    other[282] = 7;
+    QFile json(cwd.file("site.json"));
+    ASSERT_TRUE(json.open(QIODevice::WriteOnly));
+    json.write(exportJson(other));
+    json.close();
+    download.openFromFile(cwd.file("site.json"));
+    EXPECT_EQ(download.ParameterImage, other);
+    EXPECT_EQ(download.outcomeLine(), QStringLiteral("Importálva: site.json"));
 }
 
 TEST(OfflineUse, TheProgramRefusesOptionsAndSecondFiles) {
