@@ -1,6 +1,7 @@
 #include "cli/Console.h"
 
 #include "cli/CliText.h"
+#include "cli/Interrupt.h"
 #include "common/Errors.h"
 
 #include <algorithm>
@@ -32,6 +33,10 @@ void write(std::FILE* stream, const QByteArray& bytes) {
     if (stream == stdout && (written != static_cast<size_t>(bytes.size()) || !flushed)) {
         const int err = errno != 0 ? errno : EIO;
         std::clearerr(stream);
+        // A closed pipe while the command watches for signals is its SIGPIPE: the command stops on it and
+        // says so with its own status.
+        if (err == EPIPE && interrupted())
+            return;
         outputFailed(err);
     }
 }
