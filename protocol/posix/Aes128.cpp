@@ -1,3 +1,4 @@
+// AES-128 through OpenSSL's libcrypto, the cipher library of the Linux build.
 #include "protocol/Aes128.h"
 
 #include <openssl/evp.h>
