@@ -2,8 +2,8 @@
 #include "serial/ports/PortEnumerator.h"
 
 #include "serial/ports/KeyTree.h"
-#include "serial/ports/LinuxPortSource.h"
 #include "serial/ports/PortEntry.h"
+#include "serial/ports/SystemPortSource.h"
 
 namespace vantrel::ports {
 
@@ -32,13 +32,13 @@ PortEnumerator::PortEnumerator(std::shared_ptr<PortKeySource> source) : source_(
 PortEnumerator& PortEnumerator::shared() {
     std::unique_ptr<PortEnumerator>& instance = sharedInstance();
     if (!instance)
-        instance = std::make_unique<PortEnumerator>(std::make_shared<LinuxPortSource>());
+        instance = std::make_unique<PortEnumerator>(makeSystemPortSource());
     return *instance;
 }
 
 void PortEnumerator::setSharedSource(std::shared_ptr<PortKeySource> source) {
     if (!source)
-        source = std::make_shared<LinuxPortSource>();
+        source = makeSystemPortSource();
     sharedInstance() = std::make_unique<PortEnumerator>(std::move(source));
 }
 
