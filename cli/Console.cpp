@@ -21,7 +21,7 @@ bool g_progressOpen = false;
 [[noreturn]] void outputFailed(int err) {
     throw CliError(
         FileFailed,
-        say("a szabványos kimenet nem írható: %1", "cannot write standard output: %1").arg(systemReasonText(err)));
+        say("a szabványos kimenet nem írható: %1", "cannot write standard output: %1").arg(systemErrorText(err, textLanguage())));
 }
 
 void write(std::FILE* stream, const QByteArray& bytes) {

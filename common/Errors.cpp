@@ -165,10 +165,6 @@ QString staleExclusiveText(TextLanguage language) {
                                 "simulator), or unplug a USB adapter and plug it in again.");
 }
 
-QString systemReasonText(int err) {
-    return QString::fromLocal8Bit(std::strerror(err));
-}
-
 QString userText(const std::exception& error) {
     return QString::fromUtf8(error.what());
 }

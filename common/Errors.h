@@ -49,8 +49,8 @@ QString inOutErrorText(int code, TextLanguage language);
 class EInOutError;
 // The same for an error as raised: a text of its own (not the table's) stays as it is.
 QString inOutErrorText(const EInOutError& error, TextLanguage language);
-// The system's text for an errno value; in Hungarian for the common causes, whatever the C library's
-// own language.
+// The system's text for an errno value ("No space left on device"); in Hungarian for the common causes,
+// whatever the C library's own language.
 QString systemErrorText(int systemError, TextLanguage language);
 
 // Why a serial device could not be opened, from the errno of the failed open. holder names the program
@@ -60,10 +60,6 @@ QString portOpenReasonText(int systemError, const QString& holder, const QString
 // A serial device refused as busy that no process holds: the exclusive mark of a program that was killed
 // while it held the port (a pseudo-terminal keeps it for as long as its other end is open), and how to clear it.
 QString staleExclusiveText(TextLanguage language);
-
-// The system's own words for an errno value ("No space left on device"), for messages that name a path and
-// the reason beside the table's short text.
-QString systemReasonText(int err);
 
 // The text of any exception for the user: our own errors carry it; others give what().
 QString userText(const std::exception& error);

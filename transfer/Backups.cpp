@@ -45,7 +45,7 @@ QString portPart(const QString& port) {
 }
 
 [[noreturn]] void notSaved(const QString& path, int err) {
-    throw VantrelError(QStringLiteral("%1: %2").arg(path, systemReasonText(err)));
+    throw VantrelError(QStringLiteral("%1: %2").arg(path, systemErrorText(err, TextLanguage::English)));
 }
 
 } // namespace

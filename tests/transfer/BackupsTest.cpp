@@ -109,6 +109,6 @@ TEST(Backups, AFailureNamesThePathAndTheReason) {
         FAIL() << "saved under a file";
     } catch (const VantrelError& error) {
         EXPECT_TRUE(error.message().contains(data.dir.path() + "/vantrel")) << error.message().toStdString();
-        EXPECT_TRUE(error.message().contains(systemReasonText(ENOTDIR))) << error.message().toStdString();
+        EXPECT_TRUE(error.message().contains(systemErrorText(ENOTDIR, TextLanguage::English))) << error.message().toStdString();
     }
 }
