@@ -27,14 +27,16 @@ QString operationName(TransferOperation operation, const Words& w) {
     return {};
 }
 
-// "(lap: N/15)"
-QString pageOf(int page, const Words& w) {
-    return w.pick("(lap: %1/15)", "(page %1/15)").arg(page);
+// "(lap: N/15)"; while a write reads its backup the page is the backup's, and no page was written yet.
+QString pageOf(const TransferOutcome& o, const Words& w) {
+    if (o.operation == TransferOperation::Write && o.phase == WritePhase::Backup)
+        return w.pick("(a mentés olvasása, lap: %1/15)", "(reading the backup, page %1/15)").arg(o.page);
+    return w.pick("(lap: %1/15)", "(page %1/15)").arg(o.page);
 }
 
 QString sentence(const TransferOutcome& o, const Words& w) {
     const QString op = operationName(o.operation, w);
-    const QString page = pageOf(o.page, w);
+    const QString page = pageOf(o, w);
     const bool writing = o.operation == TransferOperation::Write;
     const QString partly = w.pick(" A modul csak részben módosult!", " The module was only partly changed!");
     switch (o.kind) {

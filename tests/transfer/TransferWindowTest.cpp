@@ -267,7 +267,7 @@ TEST_F(TransferWindow, WriteFailures) {
     // The module cannot be read for the backup: nothing is written.
     module.setFaults({.silentAfter = 2});
     click("btWrite");
-    EXPECT_EQ(outcome(), QStringLiteral("Áttöltés nem indult: a modul mentése sikertelen (lap: 3/15). (2 ismétlés)"));
+    EXPECT_EQ(outcome(), QStringLiteral("Áttöltés nem indult: a modul mentése sikertelen (a mentés olvasása, lap: 3/15). (2 ismétlés)"));
     EXPECT_EQ(form->barColour(), kRed);
     EXPECT_EQ(module.memory(), old);
     EXPECT_EQ(module.stats().pageWrites, 0);
@@ -364,8 +364,8 @@ TEST_F(TransferWindow, AWriteSaysWhatTheModuleDoesNotHold) {
     image() = imageOf(patterned(30), 0x00);
     module.setFaults({.hangUpAfter = 14});
     click("btWrite");
-    EXPECT_EQ(outcome(), QStringLiteral("Áttöltés sikertelen: megszakadt a soros kapcsolat (lap: 15/15). "
-                                        "A modul nem módosult."));
+    EXPECT_EQ(outcome(), QStringLiteral("Áttöltés sikertelen: megszakadt a soros kapcsolat (a mentés olvasása, lap: "
+                                        "15/15). A modul nem módosult."));
     EXPECT_EQ(bar(), 0);
     EXPECT_EQ(form->barColour(), kRed);
     EXPECT_EQ(module.stats().pageWrites, 0);
@@ -418,7 +418,7 @@ TEST_F(TransferWindow, StopEndsEachOperationAtAPageAndSaysWhere) {
         int barAfter; // a write's bar counts the pages written
     } cases[] = {
         {"btRead", 3, 0, "Beolvasás megszakítva (lap: 4/15).", 3},
-        {"btWrite", 2, 0, "Áttöltés megszakítva (lap: 3/15). A modul nem módosult.", 0},
+        {"btWrite", 2, 0, "Áttöltés megszakítva (a mentés olvasása, lap: 3/15). A modul nem módosult.", 0},
         {"btWrite", 2, 1, "Áttöltés megszakítva (lap: 3/15). A modul csak részben módosult!", 2},
         {"btCompare", 5, 0, "Összehasonlítás megszakítva (lap: 6/15).", 5},
     };
