@@ -330,12 +330,19 @@ TEST_F(InstalledTree, DesktopEntryStartsTheInstalledToolInTheHomeDirectory) {
 
         const QString proc = QStringLiteral("/proc/%1/").arg(tool.processId());
         const QString binary = QFileInfo(tree.path(QStringLiteral("bin/vantrel5"))).canonicalFilePath();
-        const bool replaced =
-            waitUntil([&] { return QFile::symLinkTarget(proc + QStringLiteral("exe")) == binary; }, 10000);
+        // The kernel points "exe" at the new program a moment before it sets up the new arguments, so
+        // the arguments are read once they name the tool.
+        QList<QByteArray> toolArgs;
+        const bool replaced = waitUntil(
+            [&] {
+                if (QFile::symLinkTarget(proc + QStringLiteral("exe")) != binary)
+                    return false;
+                QFile cmdline(proc + QStringLiteral("cmdline"));
+                toolArgs = cmdline.open(QIODevice::ReadOnly) ? cmdline.readAll().split('\0') : QList<QByteArray>{};
+                return toolArgs.value(0).endsWith("vantrel5");
+            },
+            10000);
         const QString workingDirectory = QFile::symLinkTarget(proc + QStringLiteral("cwd"));
-        QFile cmdline(proc + QStringLiteral("cmdline"));
-        const QList<QByteArray> toolArgs =
-            cmdline.open(QIODevice::ReadOnly) ? cmdline.readAll().split('\0') : QList<QByteArray>{};
         // Still there a moment later: the tool came up rather than failing at start.
         pumpEvents(1000);
         const bool running = tool.state() == QProcess::Running;
