@@ -7,7 +7,7 @@ MAKEFLAGS  += --no-print-directory
 FUZZ_SECONDS ?= 60
 FUZZERS    ?= fuzz_receive fuzz_frames fuzz_grid_file fuzz_apn_presets fuzz_editor_image fuzz_parameter_json
 
-.PHONY: all bootstrap configure build run test bench test-asan fuzz package clean
+.PHONY: all bootstrap configure build run test bench test-asan fuzz package windows test-windows clean
 
 all: build
 
@@ -45,6 +45,20 @@ package:
 	@cd $(BUILD)-package && cpack -G DEB
 	@lintian --info $(BUILD)-package/vantrel5_*.deb
 
+# The Windows build, cross-compiled: Qt for Windows is built once from Debian's source into a cache outside
+# the repository (about an hour on 2 cores the first time), then $(BUILD)-win/vantrel5-setup-<version>.exe
+# and the portable $(BUILD)-win/vantrel5-<version>-win64.zip. test-windows runs the Windows test programs,
+# the installer and the installed programs against the simulator under Wine.
+windows: bootstrap
+	@scripts/bootstrap.sh windows
+	@scripts/windows/qt.sh >/dev/null
+	@scripts/windows/build.sh $(BUILD)-win
+	@scripts/windows/package.sh $(BUILD)-win
+
+test-windows: windows build
+	@scripts/windows/build.sh $(BUILD)-win --tests
+	@scripts/windows/test.sh $(BUILD)-win $(BUILD)
+
 # The harnesses are built by clang in their own tree and run one after the other, FUZZ_SECONDS each.
 fuzz:
 	@scripts/bootstrap.sh fuzz
@@ -53,4 +67,4 @@ fuzz:
 	@fuzz/run.sh $(BUILD)-fuzz $(FUZZ_SECONDS) $(FUZZERS)
 
 clean:
-	@rm -rf $(BUILD) $(BUILD)-asan $(BUILD)-fuzz $(BUILD)-package
+	@rm -rf $(BUILD) $(BUILD)-asan $(BUILD)-fuzz $(BUILD)-package $(BUILD)-win

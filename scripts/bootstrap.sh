@@ -1,6 +1,6 @@
 #!/bin/sh
 # Installs the Debian packages the build and the tests need, and nothing when they are all present.
-# Usage: scripts/bootstrap.sh [extra-package-set...]   (sets: fuzz, package, bench)
+# Usage: scripts/bootstrap.sh [extra-package-set...]   (sets: fuzz, package, bench, windows)
 set -eu
 
 # desktop-file-utils, appstream, groff-base: the install test validates the desktop entry, the metainfo
@@ -20,6 +20,11 @@ for set in "$@"; do
         # An X server without a screen, a session bus and the accessibility bus: the window benchmark runs
         # the tool on X11 with the screen readers' bridge on and off.
         bench) packages="$packages xvfb xauth dbus-daemon at-spi2-core" ;;
+        # The Windows build: MinGW-w64 (posix threads, which Qt needs), Ninja and dpkg-dev to fetch and build
+        # Qt from Debian's source, Python for the icon, NSIS for the installer; Wine, an X server with a
+        # window manager and ImageMagick's screenshot to test it.
+        windows) packages="$packages g++-mingw-w64-x86-64-posix ninja-build dpkg-dev xz-utils python3 nsis
+                           wine wine64 xvfb xauth openbox imagemagick" ;;
         *) echo "bootstrap: unknown package set '$set'" >&2; exit 2 ;;
     esac
 done

@@ -1,0 +1,109 @@
+#!/bin/sh
+# `make test-windows`: the Windows build tested under Wine, in a fresh prefix of its own.
+#  1. the Windows test programs, through CTest (which runs them under Wine);
+#  2. the installer, silently, for the current user: its files, Start-menu entry and file type;
+#  3. the installed command-line tool against the Linux simulator on a pseudo-terminal that the prefix
+#     maps to COM5: read, write (with its backup and verification) and compare;
+#  4. the installed window program on a virtual X server: connect, read the module, a screenshot;
+#  5. the uninstaller, silently: the program's files go, the user's stay.
+# Usage: scripts/windows/test.sh WIN-BUILD-DIR LINUX-BUILD-DIR
+set -eu
+[ $# -eq 2 ] || { echo "usage: test.sh WIN-BUILD-DIR LINUX-BUILD-DIR" >&2; exit 2; }
+win=$(cd "$1" && pwd)
+linux=$(cd "$2" && pwd)
+here=$(cd "$(dirname "$0")" && pwd)
+top=$(cd "$here/../.." && pwd)
+version=$(sed -n 's/^project(vantrel5 VERSION \([0-9.]*\) .*/\1/p' "$top/CMakeLists.txt")
+wine="$here/wine.sh"
+out="$win/test-windows"
+rm -rf "$out"
+mkdir -p "$out"
+
+export WINEPREFIX="$win/wine"
+export WINEDEBUG=-all
+rm -rf "$WINEPREFIX"
+step() { printf '\n== %s\n' "$*"; }
+fail() { echo "test-windows: FAILED: $*" >&2; exit 1; }
+
+pids=""
+cleanup() {
+    for pid in $pids; do kill "$pid" 2>/dev/null || true; done
+    /usr/lib/wine/wineserver -k 2>/dev/null || true
+}
+trap cleanup EXIT INT TERM
+
+step "A fresh Wine prefix"
+"$wine" cmd /c exit 0 || fail "Wine does not start"
+user_dir=$(ls -d "$WINEPREFIX/drive_c/users/"* | grep -v /Public | head -n 1)
+
+# The simulator on a pseudo-terminal, as COM5 of the prefix. $1: its extra options.
+start_sim() {
+    "$linux/vantrel-sim" "$@" >"$out/sim.out" 2>"$out/sim.err" &
+    sim=$!
+    pids="$pids $sim"
+    i=0
+    while [ ! -s "$out/sim.out" ] && [ $i -lt 50 ]; do sleep 0.1; i=$((i + 1)); done
+    pty=$(head -n 1 "$out/sim.out")
+    [ -e "$pty" ] || fail "the simulator made no terminal"
+    ln -sfn "$pty" "$WINEPREFIX/dosdevices/com5"
+}
+stop_sim() { kill "$sim" 2>/dev/null || true; wait "$sim" 2>/dev/null || true; }
+
+step "The Windows test programs"
+start_sim
+VANTREL_TEST_COM=COM5 ctest --test-dir "$win" --output-on-failure -j1 || fail "the Windows test programs"
+stop_sim
+
+step "Silent install for the current user"
+"$wine" "$win/vantrel5-setup-$version.exe" /S
+/usr/lib/wine/wineserver -w
+installed="$user_dir/AppData/Local/Programs/Vantrel 5"
+for f in vantrel5.exe vantrel5-cli.exe uninstall.exe Qt6Core.dll plugins/platforms/qwindows.dll translations/qtbase_hu.qm qt.conf; do
+    [ -f "$installed/$f" ] || fail "not installed: $f"
+done
+[ -f "$user_dir/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Vantrel 5.lnk" ] || fail "no Start-menu entry"
+"$wine" reg query 'HKCU\Software\Classes\.VT3' /ve | tr -d '\r' | grep -q 'Vantrel5.Parameterfile' || fail "no .VT3 file type"
+"$wine" reg query 'HKCU\Software\Classes\Vantrel5.Parameterfile\shell\open\command' /ve | tr -d '\r' |
+    grep -q 'vantrel5.exe" "%1"' || fail "the .VT3 file type does not open in the tool"
+echo "installed in $installed"
+
+cli="C:\\users\\$(basename "$user_dir")\\AppData\\Local\\Programs\\Vantrel 5\\vantrel5-cli.exe"
+work="$user_dir/work"
+mkdir -p "$work"
+
+step "The installed command-line tool against the simulator on COM5"
+# A parameter set unlike the simulator's blank memory.
+head -c 1088 /dev/zero | tr '\000' 'A' > "$work/site.VT3"
+start_sim
+(cd "$work" && "$wine" "$cli" read --port COM5 read.VT3) || fail "cli read"
+[ "$(stat -c %s "$work/read.VT3")" -eq 1088 ] || fail "cli read wrote no parameter file"
+(cd "$work" && "$wine" "$cli" write --port COM5 site.VT3) 2>&1 | tee "$out/write.txt" || fail "cli write"
+grep -q '\.VT3' "$out/write.txt" || fail "the write named no backup"
+(cd "$work" && "$wine" "$cli" compare --port COM5 site.VT3) || fail "cli compare after the write"
+(cd "$work" && "$wine" "$cli" compare --port COM5 read.VT3) && fail "compare found no difference from the old contents"
+stop_sim
+echo "read, write with backup and verification, compare: as expected"
+
+step "The installed window program on a virtual X server"
+display=:$((90 + $$ % 9))
+Xvfb "$display" -screen 0 1366x768x24 -nolisten tcp >/dev/null 2>&1 &
+pids="$pids $!"
+sleep 1
+DISPLAY=$display openbox >/dev/null 2>&1 &
+pids="$pids $!"
+start_sim
+printf '0,0,COM5\r\n' > "$work/VantrelSetup.ini"
+(cd "$work" && DISPLAY=$display "$wine" "C:\\users\\$(basename "$user_dir")\\AppData\\Local\\Programs\\Vantrel 5\\vantrel5.exe") >"$out/gui.log" 2>&1 &
+pids="$pids $!"
+"$here/gui-steps.sh" "$display" "$out" || fail "the window program (see $out)"
+stop_sim
+
+step "Silent uninstall"
+echo "saját" > "$installed/../user-note.txt"
+"$wine" "$installed/uninstall.exe" /S
+/usr/lib/wine/wineserver -w
+sleep 2
+[ ! -e "$installed/vantrel5.exe" ] || fail "the uninstaller left the program"
+[ -f "$work/read.VT3" ] && [ -f "$installed/../user-note.txt" ] || fail "the uninstaller took the user's files"
+"$wine" reg query 'HKCU\Software\Classes\.VT3' /ve >/dev/null 2>&1 && fail "the file type stayed"
+echo "test-windows: all passed"
