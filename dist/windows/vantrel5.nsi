@@ -47,6 +47,12 @@ BrandingText "${PRODUCT} ${VERSION}"
 !insertmacro MUI_PAGE_FINISH
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
+; The installation-mode page has no Hungarian texts of its own in NSIS.
+!define MULTIUSER_TEXT_INSTALLMODE_TITLE "A telepítés módja"
+!define MULTIUSER_TEXT_INSTALLMODE_SUBTITLE "Kinek legyen elérhető a $(^NameDA)?"
+!define MULTIUSER_INNERTEXT_INSTALLMODE_TOP "A program telepíthető csak a saját felhasználója részére, vagy a számítógép minden felhasználójának. Az utóbbihoz rendszergazdai jog kell."
+!define MULTIUSER_INNERTEXT_INSTALLMODE_ALLUSERS "Minden felhasználónak"
+!define MULTIUSER_INNERTEXT_INSTALLMODE_CURRENTUSER "Csak nekem"
 !insertmacro MUI_LANGUAGE "Hungarian"
 
 VIProductVersion "${VERSION}.0"
@@ -54,6 +60,7 @@ VIAddVersionKey /LANG=${LANG_HUNGARIAN} "ProductName" "${PRODUCT}"
 VIAddVersionKey /LANG=${LANG_HUNGARIAN} "FileDescription" "${PRODUCT} telepítő"
 VIAddVersionKey /LANG=${LANG_HUNGARIAN} "FileVersion" "${VERSION}"
 VIAddVersionKey /LANG=${LANG_HUNGARIAN} "ProductVersion" "${VERSION}"
+VIAddVersionKey /LANG=${LANG_HUNGARIAN} "LegalCopyright" "© 2026 The Vantrel configurator developers"
 
 Function .onInit
     ${IfNot} ${RunningX64}

@@ -18,21 +18,20 @@ mkdir -p "$lists"
 (
     cd "$stage"
     find . -type d | sort | while read -r dir; do
-        sub=$(echo "${dir#.}" | tr / '\\')
-        echo "SetOutPath \"\$INSTDIR$sub\""
+        printf 'SetOutPath "$INSTDIR%s"\n' "$(printf '%s' "${dir#.}" | tr / '\\')"
         find "$dir" -maxdepth 1 -type f | sort | while read -r file; do
-            echo "File \"$stage/${file#./}\""
+            printf 'File "%s/%s"\n' "$stage" "${file#./}"
         done
     done
 ) > "$lists/files.nsh"
 (
     cd "$stage"
     find . -type f | sort | while read -r file; do
-        echo "Delete \"\$INSTDIR\\$(echo "${file#./}" | tr / '\\')\""
+        printf 'Delete "$INSTDIR\\%s"\n' "$(printf '%s' "${file#./}" | tr / '\\')"
     done
     # Deepest folders first, and only when empty.
     find . -mindepth 1 -type d | sort -r | while read -r dir; do
-        echo "RMDir \"\$INSTDIR\\$(echo "${dir#./}" | tr / '\\')\""
+        printf 'RMDir "$INSTDIR\\%s"\n' "$(printf '%s' "${dir#./}" | tr / '\\')"
     done
 ) > "$lists/unfiles.nsh"
 
