@@ -1,0 +1,49 @@
+#!/bin/sh
+# The window program's part of test-windows, as an installer would go through it with the keyboard: the
+# tool has been started on DISPLAY with COM5 as its port. Enter on "Soros kapcsolat létrehozása" connects,
+# Enter on "Paraméterek beállítása" (where the focus goes next) opens the transfer window, F5 reads the
+# module. The event log in the prefix says what happened; screenshots of each step go to OUT-DIR.
+# Usage: scripts/windows/gui-steps.sh DISPLAY OUT-DIR      (WINEPREFIX set)
+set -eu
+display=$1
+out=$2
+export DISPLAY="$display"
+
+# Waits up to $1 seconds for the event log in the prefix to hold a line matching $2.
+log_has() {
+    i=0
+    while [ $i -lt $(($1 * 10)) ]; do
+        if find "$WINEPREFIX/drive_c/users" -name events.log -exec grep -q "$2" {} + 2>/dev/null; then
+            return 0
+        fi
+        sleep 0.1
+        i=$((i + 1))
+    done
+    echo "gui-steps: the event log has no line with \"$2\"" >&2
+    return 1
+}
+shot() { import -display "$display" -window root "$out/$1.png"; }
+
+# The main window, up and holding the focus.
+i=0
+until xdotool search --onlyvisible --name '^Vantrel 5' >/dev/null 2>&1; do
+    [ $i -lt 300 ] || { echo "gui-steps: the main window did not open" >&2; shot no-window; exit 1; }
+    sleep 0.1
+    i=$((i + 1))
+done
+sleep 2
+xdotool search --onlyvisible --name '^Vantrel 5' windowactivate --sync 2>/dev/null || true
+shot 1-started
+
+xdotool key Return
+log_has 10 'Kapcsolódás: COM5' || { shot 2-not-connected; exit 1; }
+shot 2-connected
+
+xdotool key Return
+sleep 2
+shot 3-transfer-window
+xdotool key F5
+log_has 30 'Beolvasás kész: 15/15 lap.' || { shot 4-not-read; exit 1; }
+sleep 1
+shot 4-read
+echo "gui-steps: connected, read the module through the window; screenshots in $out"
