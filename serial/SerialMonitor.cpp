@@ -1,24 +1,21 @@
 #include "serial/SerialMonitor.h"
 
+#include "serial/SerialDevice.h"
 #include "serial/SerialPort.h"
 
-#include <QSocketNotifier>
-#include <cerrno>
-#include <poll.h>
-#include <termios.h>
-#include <unistd.h>
 #include <utility>
 
 namespace vantrel {
 
 using Clock = std::chrono::steady_clock;
 
-TSerialMonitor::TSerialMonitor(TSerialPort* port, int fd, MessageShape shape)
-    : port_(port), fd_(fd), shape_(shape), notifier_(new QSocketNotifier(fd, QSocketNotifier::Read, this)) {
+TSerialMonitor::TSerialMonitor(TSerialPort* port, SerialDevice& device, MessageShape shape)
+    : port_(port), device_(device), shape_(shape) {
     sleep_.setSingleShot(true);
     sleep_.setTimerType(Qt::PreciseTimer);
-    connect(notifier_, &QSocketNotifier::activated, this, [this] { look(false); });
+    device_.setArrivalHandler([this] { look(false); });
     connect(&sleep_, &QTimer::timeout, this, [this] { look(true); });
+    device_.setWatching(true);
 }
 
 TSerialMonitor::~TSerialMonitor() {
@@ -33,32 +30,32 @@ bool TSerialMonitor::stop() {
     if (drain(fresh))
         handOver();
     // Nothing half-received stays in the device's queues for whoever opens it next.
-    ::tcflush(fd_, TCIOFLUSH);
+    device_.purge();
     return std::exchange(due_, false);
 }
 
 void TSerialMonitor::endWatch() {
     running_ = false;
-    notifier_->setEnabled(false);
+    device_.setWatching(false);
     sleep_.stop();
 }
 
 void TSerialMonitor::lineTurned() {
     if (running_ && pending_ == 0 && sleep_.isActive()) {
         sleep_.stop();
-        notifier_->setEnabled(true);
+        device_.setWatching(true);
     }
 }
 
 void TSerialMonitor::look(bool afterSleep) {
-    notifier_->setEnabled(false);
+    device_.setWatching(false);
     if (inboxFull()) {
         carryOn(kGatherStep); // the port is behind: the bytes wait in the device meanwhile
         return;
     }
     int fresh = 0;
     if (drain(fresh)) {
-        if (!afterSleep && fresh == 0 && hungUp())
+        if (!afterSleep && fresh == 0 && device_.hungUp())
             lose();
         else
             carryOn(nextWait(fresh, afterSleep));
@@ -76,13 +73,6 @@ bool TSerialMonitor::inboxFull() const {
     return static_cast<std::size_t>(port_->rxQueued()) >= kInboxLimit;
 }
 
-bool TSerialMonitor::hungUp() const {
-    // Woken with nothing to read: a hang-up that reads do not report (they return nothing on a quiet line
-    // and on a hung-up one alike).
-    pollfd device{fd_, 0, 0};
-    return ::poll(&device, 1, 0) > 0 && (device.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
-}
-
 void TSerialMonitor::carryOn(const Wait& wait) {
     if (!running_)
         return;
@@ -91,32 +81,30 @@ void TSerialMonitor::carryOn(const Wait& wait) {
         sleep_.start(std::chrono::ceil<std::chrono::milliseconds>(*wait));
         return;
     }
-    notifier_->setEnabled(true);
+    device_.setWatching(true);
 }
 
 bool TSerialMonitor::drain(int& fresh) {
     fresh = 0;
     while (!inboxFull()) {
         std::uint8_t chunk[512];
-        const ssize_t n = ::read(fd_, chunk, sizeof chunk);
+        int err = 0;
+        const int n = device_.read(chunk, sizeof chunk, err);
         if (n > 0) {
             if (pending_ == 0)
                 pendingSince_ = Clock::now();
             window_.insert(window_.end(), chunk, chunk + n);
-            pending_ += static_cast<int>(n);
-            fresh += static_cast<int>(n);
+            pending_ += n;
+            fresh += n;
             // A read that did not fill the chunk took all there was: a system call less for every message.
             if (static_cast<std::size_t>(n) < sizeof chunk)
                 return true;
             continue;
         }
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n == 0 || errno == EAGAIN || errno == EWOULDBLOCK)
+        if (n == 0)
             return true;
-        const int err = errno;
         // Any other failure ends the watch; a read of the port's own then meets the error and reports it.
-        if (TSerialPort::isLinkLossError(err)) {
+        if (SerialDevice::isLinkLossError(err)) {
             lose();
         } else {
             handOver();
@@ -131,7 +119,7 @@ void TSerialMonitor::lose() {
     // Bytes that came before the loss are still delivered, and first.
     handOver();
     endWatch();
-    ::tcflush(fd_, TCIOFLUSH);
+    device_.purge();
     port_->noteLinkLost();
 }
 

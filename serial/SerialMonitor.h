@@ -17,16 +17,15 @@
 #include <optional>
 #include <vector>
 
-class QSocketNotifier;
-
 namespace vantrel {
 
+class SerialDevice;
 class TSerialPort;
 
 class TSerialMonitor : public QObject {
 public:
     // Starts watching an open device; the port receives the hand-overs and the loss report.
-    TSerialMonitor(TSerialPort* port, int fd, MessageShape shape);
+    TSerialMonitor(TSerialPort* port, SerialDevice& device, MessageShape shape);
     ~TSerialMonitor() override;
 
     // Stops watching. What the device holds at that moment is read first and queued at the port; true
@@ -50,7 +49,6 @@ private:
     // Looks at the line: when the device has something to say (bytes, or a hang-up) while it is watched,
     // and when a sleep has ended. Hands what is complete to the port, as its last step.
     void look(bool afterSleep);
-    bool hungUp() const;
     // Reads everything the device holds into the window; false when the device failed (loss reported).
     bool drain(int& fresh);
     // Passes the bytes not yet handed over to the port, at the end of the look.
@@ -75,9 +73,8 @@ private:
     static constexpr std::size_t kInboxLimit = 1 << 20;
 
     TSerialPort* port_;
-    int fd_;
+    SerialDevice& device_;
     MessageShape shape_;
-    QSocketNotifier* notifier_;
     QTimer sleep_;
     bool running_ = true;
     // The bytes of the message window: the last ones handed over, then the pending ones.

@@ -1,19 +1,13 @@
 #include "serial/SerialPort.h"
 
 #include "serial/PortNames.h"
+#include "serial/SerialDevice.h"
 #include "serial/SerialMonitor.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QScopedValueRollback>
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <poll.h>
-#include <sys/file.h>
-#include <sys/ioctl.h>
-#include <unistd.h>
 
 namespace vantrel {
 
@@ -25,14 +19,6 @@ QString serialMessage(int code, int systemError) {
         text += QStringLiteral(" (win error code: %1)").arg(systemError);
     return text;
 }
-
-// Pseudo-terminals and some adapters do not know the modem-line and exclusivity ioctls; that is not a fault.
-bool notSupported(int err) {
-    return err == ENOTTY || err == EINVAL;
-}
-
-constexpr int kWriteTimeoutConstantMs = 1000;
-constexpr int kWriteTimeoutPerByteMs = 100;
 
 } // namespace
 
@@ -93,78 +79,21 @@ void TSerialPort::setConnected(bool connected) {
 }
 
 void TSerialPort::open() {
-    const QString path = devicePathForPort(port_);
-    if (path.isEmpty())
-        throw ESerialPort(ESerialPort::OpenFailed, ENOENT);
-
-    // O_NOCTTY: the port must never become our controlling terminal; O_NONBLOCK: opening must not wait for
-    // a carrier, and reads return at once; O_CLOEXEC: child processes do not inherit the port.
-    const int fd = ::open(path.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        throw ESerialPort(ESerialPort::OpenFailed, errno);
-
-    // Exclusive use: flock keeps out every other program that plays by the rules (and root, which
-    // TIOCEXCL alone does not stop); TIOCEXCL keeps out later plain opens.
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        const int err = errno == EWOULDBLOCK ? EBUSY : errno;
-        ::close(fd);
-        throw ESerialPort(ESerialPort::OpenFailed, err);
-    }
-    // Root passes another program's TIOCEXCL: a flag already set (our flock is free, so not by us) means
-    // another program holds the port, and it is refused as busy instead of being taken over.
-    int alreadyExclusive = 0;
-    if (::ioctl(fd, TIOCGEXCL, &alreadyExclusive) == 0 && alreadyExclusive != 0) {
-        ::flock(fd, LOCK_UN);
-        ::close(fd);
-        throw ESerialPort(ESerialPort::OpenFailed, EBUSY);
-    }
-    if (::ioctl(fd, TIOCEXCL) != 0 && !notSupported(errno)) {
-        const int err = errno;
-        ::close(fd);
-        throw ESerialPort(ESerialPort::OpenFailed, err);
-    }
-    exclusiveSet_ = true;
-    fd_ = fd;
-
-    // Queue sizes: the kernel's buffers are fixed and large enough; nothing to request.
-    // Line settings: raw 19200 8N1, receiver on, modem status lines ignored, no handshake of any kind.
-    haveSavedSettings_ = ::tcgetattr(fd, &savedSettings_) == 0;
-    termios tio{};
-    if (!haveSavedSettings_) {
-        const int err = errno;
-        releaseDevice();
-        throw ESerialPort(ESerialPort::LineSettingsFailed, err);
-    }
-    tio = savedSettings_;
-    ::cfmakeraw(&tio);
-    tio.c_cflag &= ~(CSIZE | PARENB | CSTOPB | CRTSCTS);
-    tio.c_cflag |= CS8 | CLOCAL | CREAD;
-    tio.c_iflag &= ~(IXON | IXOFF | IXANY | INPCK | PARMRK | IGNPAR);
-    tio.c_cc[VMIN] = 0;
-    tio.c_cc[VTIME] = 0;
-    if (::cfsetispeed(&tio, B19200) != 0 || ::cfsetospeed(&tio, B19200) != 0 || ::tcsetattr(fd, TCSANOW, &tio) != 0) {
-        const int err = errno;
-        releaseDevice();
-        throw ESerialPort(ESerialPort::LineSettingsFailed, err);
-    }
-    ::tcflush(fd, TCIOFLUSH);
-    // DTR and RTS asserted for as long as the port is open; the module takes its power-save cue from them.
-    int lines = TIOCM_DTR | TIOCM_RTS;
-    if (::ioctl(fd, TIOCMBIS, &lines) != 0 && !notSupported(errno)) {
-        const int err = errno;
-        releaseDevice();
-        throw ESerialPort(ESerialPort::LineSettingsFailed, err);
-    }
-    // Time-outs: reads never wait (O_NONBLOCK); the write time-out is kept by WriteBytes itself.
-
-    monitor_ = std::make_unique<TSerialMonitor>(this, fd, shape_);
+    device_ = SerialDevice::open(port_);
+    monitor_ = std::make_unique<TSerialMonitor>(this, *device_, shape_);
 }
 
 void TSerialPort::close() {
     if (!Connected())
         return;
-    // Nothing is pending on the device between calls (writes complete inside WriteBytes), so there is no
-    // transfer to abort before the monitor stops.
+    // A device that refuses to end its transfers stays held, the monitor running; one that has gone
+    // cannot refuse anything, and closing it must always work.
+    try {
+        device_->abortTransfers();
+    } catch (const ESerialPort& e) {
+        if (!linkLost_ && !SerialDevice::isLinkLossError(e.SystemError()))
+            throw;
+    }
     if (monitor_) {
         // What the monitor received before it stopped is still delivered, unless the close comes from the
         // receive handler itself.
@@ -176,18 +105,8 @@ void TSerialPort::close() {
 }
 
 void TSerialPort::releaseDevice() {
-    if (fd_ < 0)
-        return;
-    if (haveSavedSettings_)
-        ::tcsetattr(fd_, TCSANOW, &savedSettings_);
-    // Only a flag this port set is cleared: another program's exclusive mode is never ours to end.
-    if (exclusiveSet_)
-        ::ioctl(fd_, TIOCNXCL);
-    exclusiveSet_ = false;
-    ::flock(fd_, LOCK_UN);
-    ::close(fd_);
-    fd_ = -1;
-    haveSavedSettings_ = false;
+    monitor_.reset();
+    device_.reset();
     linkLost_ = false;
     lossReported_ = false;
     rx_.clear();
@@ -196,40 +115,16 @@ void TSerialPort::releaseDevice() {
 
 int TSerialPort::WriteBytes(const void* data, int count) {
     if (!Connected())
-        throw ESerialPort(ESerialPort::WriteFailed, EBADF);
+        throw ESerialPort(ESerialPort::WriteFailed, SerialDevice::notOpenError());
     if (count <= 0)
         return 0;
-    const auto* bytes = static_cast<const char*>(data);
-    QDeadlineTimer deadline(kWriteTimeoutConstantMs + qint64(kWriteTimeoutPerByteMs) * count);
     int written = 0;
-    while (written < count) {
-        const ssize_t n = ::write(fd_, bytes + written, static_cast<size_t>(count - written));
-        if (n > 0) {
-            written += static_cast<int>(n);
-            continue;
-        }
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
-            const int err = errno;
-            if (isLinkLossError(err))
-                noteLinkLost();
-            throw ESerialPort(ESerialPort::WriteFailed, err);
-        }
-        // The output queue is full (or a flow-stopped line): wait for room until the time-out ends the write.
-        const qint64 left = deadline.remainingTime();
-        if (left <= 0)
-            break;
-        pollfd p{fd_, POLLOUT, 0};
-        const int r = ::poll(&p, 1, static_cast<int>(left));
-        if (r < 0 && errno != EINTR) {
-            const int err = errno;
-            if (isLinkLossError(err))
-                noteLinkLost();
-            throw ESerialPort(ESerialPort::WriteFailed, err);
-        }
-        if (r > 0 && (p.revents & (POLLERR | POLLHUP | POLLNVAL)))
-            throw ESerialPort(ESerialPort::WriteFailed, EIO);
+    try {
+        written = device_->write(data, count);
+    } catch (const ESerialPort& e) {
+        if (SerialDevice::isLinkLossError(e.SystemError()))
+            noteLinkLost();
+        throw;
     }
     if (written > 0 && monitor_)
         monitor_->lineTurned();
@@ -242,7 +137,7 @@ int TSerialPort::WriteText(const QByteArray& text) {
 
 int TSerialPort::ReadBytes(void* buffer, int count) {
     if (!Connected())
-        throw ESerialPort(ESerialPort::ReadFailed, EBADF);
+        throw ESerialPort(ESerialPort::ReadFailed, SerialDevice::notOpenError());
     if (count <= 0)
         return 0;
     if (rxQueued() == 0 && !monitorRunning())
@@ -265,26 +160,18 @@ void TSerialPort::queueReceived(std::span<const std::uint8_t> bytes) {
 
 void TSerialPort::readDevice() {
     char chunk[512];
-    ssize_t n;
-    do {
-        n = ::read(fd_, chunk, sizeof chunk);
-    } while (n < 0 && errno == EINTR);
-    if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
-        const int err = errno;
-        if (isLinkLossError(err))
+    int err = 0;
+    const int n = device_->read(chunk, sizeof chunk, err);
+    if (n < 0) {
+        if (SerialDevice::isLinkLossError(err))
             noteLinkLost();
         throw ESerialPort(ESerialPort::ReadFailed, err);
     }
-    if (n > 0)
-        rx_.insert(rx_.end(), chunk, chunk + n);
+    rx_.insert(rx_.end(), chunk, chunk + n);
 }
 
 bool TSerialPort::monitorRunning() const {
     return monitor_ && monitor_->running();
-}
-
-bool TSerialPort::isLinkLossError(int err) {
-    return err == EIO || err == ENXIO || err == ENODEV;
 }
 
 QEvent::Type TSerialPort::linkLostEventType() {

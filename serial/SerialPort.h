@@ -12,12 +12,12 @@
 #include <functional>
 #include <memory>
 #include <span>
-#include <termios.h>
 #include <vector>
 
 namespace vantrel {
 
-// A driver failure: Code is the driver's error code, SystemError the errno that came with it (-1: none).
+// A driver failure: Code is the driver's error code, SystemError the system's error number that came with it
+// (errno on Linux, GetLastError() on Windows; -1: none).
 class ESerialPort : public VantrelError {
 public:
     enum : int {
@@ -41,6 +41,7 @@ private:
     int systemError_;
 };
 
+class SerialDevice;
 class TSerialMonitor;
 
 class TSerialPort : public QObject {
@@ -57,7 +58,7 @@ public:
     void setPort(const QString& name);
 
     // True opens the port (ESerialPort on failure, Connected stays false); false closes it.
-    bool Connected() const { return fd_ >= 0; }
+    bool Connected() const { return device_ != nullptr; }
     void setConnected(bool connected);
 
     // Writes all bytes unless the write time-out (1000 ms + 100 ms per byte) ends it first; returns the
@@ -78,8 +79,8 @@ public:
     // Whether the device is still watched for bytes; the watch ends by itself when the device goes away.
     bool monitorRunning() const;
 
-    // Called once on the user-interface thread when the device goes away while open (hang-up or error on
-    // the descriptor, EIO/ENXIO/ENODEV on a read or write). The port stays open: the owner closes it.
+    // Called once on the user-interface thread when the device goes away while open (a hang-up, or a read,
+    // write or wait failing because the device is gone). The port stays open: the owner closes it.
     using LinkLostHandler = std::function<void(TSerialPort* sender)>;
     LinkLostHandler OnLinkLost;
     // Whether the open port has lost its device (cleared by closing).
@@ -98,7 +99,6 @@ private:
     void releaseDevice();
     // Marks the loss and posts its report once; the error of a failed call on a gone device.
     void noteLinkLost();
-    static bool isLinkLossError(int err);
     // Runs for each hand-over of the monitor (and when the port closes, if bytes came meanwhile): calls
     // OnRxChar with the bytes waiting; returns their count.
     int deliverRxChar();
@@ -118,10 +118,7 @@ private:
     std::vector<char> rx_;
     int rxBegin_ = 0;
     bool delivering_ = false;
-    int fd_ = -1;
-    termios savedSettings_{};
-    bool haveSavedSettings_ = false;
-    bool exclusiveSet_ = false;
+    std::unique_ptr<SerialDevice> device_;
     bool linkLost_ = false;
     bool lossReported_ = false;
     std::unique_ptr<TSerialMonitor> monitor_;
