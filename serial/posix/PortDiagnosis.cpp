@@ -1,9 +1,11 @@
-// Finding who holds a device by its open descriptors in /proc, and the reason of a failed open.
+// On Linux: finding who holds a device by its open descriptors and locks in /proc, and the reason of a
+// failed open from its errno.
 #include "serial/PortDiagnosis.h"
 
 #include <QDir>
 #include <QFile>
 
+#include <cerrno>
 #include <grp.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -13,7 +15,7 @@ namespace vantrel {
 
 namespace {
 
-QString programName(pid_t pid) {
+QString programName(qint64 pid) {
     QFile comm(QStringLiteral("/proc/%1/comm").arg(pid));
     return comm.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(comm.readAll()).trimmed() : QString();
 }
@@ -78,6 +80,14 @@ QList<PortHolder> portLockHolders(const QString& devicePath) {
             holders.append({pid, programName(pid)});
     }
     return holders;
+}
+
+bool isPortBusyError(int systemError) {
+    return systemError == EBUSY;
+}
+
+int portBusyError() {
+    return EBUSY;
 }
 
 QString portOpenReason(int systemError, const QString& devicePath, TextLanguage language) {
