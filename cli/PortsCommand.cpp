@@ -2,7 +2,7 @@
 #include "cli/CliText.h"
 #include "cli/Commands.h"
 #include "cli/Console.h"
-#include "serial/ModuleProbe.h"
+#include "protocol/ModuleProbe.h"
 #include "serial/PortDiagnosis.h"
 #include "serial/PortNames.h"
 #include "serial/ports/PortEntry.h"

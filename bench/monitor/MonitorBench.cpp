@@ -12,7 +12,7 @@
 #include "bench/support/Bench.h"
 #include "common/ui/VantrelApplication.h"
 #include "monitor/ui/TStateForm.h"
-#include "serial/ModuleProbe.h"
+#include "protocol/ModuleProbe.h"
 #include "tools/sim/ModuleSimulator.h"
 
 #include <QDir>

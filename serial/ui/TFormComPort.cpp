@@ -2,7 +2,7 @@
 #include "serial/ui/TFormComPort.h"
 
 #include "common/ui/Dialogs.h"
-#include "serial/ModuleProbe.h"
+#include "protocol/ModuleProbe.h"
 #include "serial/ports/PortChoice.h"
 #include "serial/ports/PortEntry.h"
 #include "serial/ports/PortEnumerator.h"

@@ -1,7 +1,7 @@
 // What the driver tells about the line: a hang-up reported once, a port another program holds refused
 // (also as root) without clearing its flag, who holds a device, and the module search.
+#include "protocol/ModuleProbe.h"
 #include "protocol/SecuredFrame.h"
-#include "serial/ModuleProbe.h"
 #include "serial/PortDiagnosis.h"
 #include "serial/SerialPort.h"
 #include "tests/support/PortLinks.h"
