@@ -22,6 +22,8 @@ using std::chrono::milliseconds;
 constexpr DWORD kQueueSize = 1024;
 constexpr DWORD kWriteTimeoutConstantMs = 1000;
 constexpr DWORD kWriteTimeoutPerByteMs = 100;
+// How much later than the driver the write time-out is kept here, for a driver that does not keep it.
+constexpr DWORD kWriteBackstopMs = 250;
 // A read asks only for bytes already queued, which the driver hands over at once; this only bounds a
 // driver that would keep the read anyway.
 constexpr DWORD kReadBoundMs = 200;
@@ -193,15 +195,17 @@ int Win32SerialDevice::write(const void* data, int count) {
         DWORD error = GetLastError();
         if (error != ERROR_IO_PENDING)
             throw ESerialPort(ESerialPort::WriteFailed, static_cast<int>(error));
-        // The driver ends the write at its time-out; the same time-out is kept here too, for a driver that
-        // does not (Wine's does not). A write ended so returns what went out before.
+        // The driver ends the write at its time-out: Windows as a success with fewer bytes, Wine as a
+        // failure (ERROR_TIMEOUT) with the bytes that went out counted all the same. The time-out is also
+        // kept here, a little later, for a driver that would not end the write. Either way the write
+        // returns what went out before its end.
         const DWORD timeout = kWriteTimeoutConstantMs + kWriteTimeoutPerByteMs * static_cast<DWORD>(count);
-        const bool timedOut = WaitForSingleObject(overlapped.hEvent, timeout) == WAIT_TIMEOUT;
-        if (timedOut)
+        const bool overdue = WaitForSingleObject(overlapped.hEvent, timeout + kWriteBackstopMs) == WAIT_TIMEOUT;
+        if (overdue)
             CancelIoEx(handle_, &overlapped);
         if (!GetOverlappedResult(handle_, &overlapped, &written, TRUE)) {
             error = GetLastError();
-            if (!(timedOut && error == ERROR_OPERATION_ABORTED))
+            if (error != ERROR_TIMEOUT && !(overdue && error == ERROR_OPERATION_ABORTED))
                 throw ESerialPort(ESerialPort::WriteFailed, static_cast<int>(error));
         }
     }
@@ -466,7 +470,6 @@ bool SerialDevice::isLinkLossError(int systemError) {
     case ERROR_BROKEN_PIPE:
     case ERROR_DEVICE_NOT_CONNECTED:
     case ERROR_DEV_NOT_EXIST:
-    case ERROR_NO_SUCH_DEVICE:
     case ERROR_IO_DEVICE:
         return true;
     default:
