@@ -183,6 +183,14 @@ TEST(Win32Driver, FailuresCarryTheWindowsErrorCodes) {
     EXPECT_TRUE(isPortBusyError(ERROR_SHARING_VIOLATION));
     EXPECT_FALSE(isPortBusyError(ERROR_FILE_NOT_FOUND));
     EXPECT_TRUE(portHolders(QStringLiteral("\\\\.\\COM5")).isEmpty());
+    // The reasons told to the user, from the open's Windows error code.
+    const QString device = QStringLiteral("\\\\.\\COM96");
+    EXPECT_EQ(portOpenReason(ERROR_FILE_NOT_FOUND, device), QStringLiteral("Nincs ilyen eszköz."));
+    EXPECT_EQ(portOpenReason(ERROR_ACCESS_DENIED, device), QStringLiteral("Egy másik program használja."));
+    EXPECT_EQ(portOpenReason(ERROR_SHARING_VIOLATION, device, TextLanguage::English),
+              QStringLiteral("In use by another program."));
+    EXPECT_TRUE(portOpenReason(ERROR_GEN_FAILURE, device).endsWith(QStringLiteral("(31).")))
+        << portOpenReason(ERROR_GEN_FAILURE, device).toStdString();
 }
 
 TEST(Win32Driver, AWriteTheLineCannotTakeEndsAtItsTimeOut) {
