@@ -19,8 +19,8 @@ public:
         // The walks name keys from the root ("\SYSTEM\CurrentControlSet\Enum"); the registry wants them
         // without the leading separator.
         const QString relative = splitKeyPath(path).join(QLatin1Char('\\'));
-        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, reinterpret_cast<const wchar_t*>(relative.utf16()), 0, KEY_READ,
-                          &key_) != ERROR_SUCCESS)
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, reinterpret_cast<const wchar_t*>(relative.utf16()), 0, KEY_READ, &key_) !=
+            ERROR_SUCCESS)
             key_ = nullptr;
     }
     ~RegistryKey() {
@@ -37,8 +37,8 @@ public:
     std::shared_ptr<const KeyNode> read() const {
         auto node = std::make_shared<KeyNode>();
         DWORD subkeys = 0, longestSubkey = 0, values = 0, longestName = 0, longestData = 0;
-        if (RegQueryInfoKeyW(key_, nullptr, nullptr, nullptr, &subkeys, &longestSubkey, nullptr, &values,
-                             &longestName, &longestData, nullptr, nullptr) != ERROR_SUCCESS)
+        if (RegQueryInfoKeyW(key_, nullptr, nullptr, nullptr, &subkeys, &longestSubkey, nullptr, &values, &longestName,
+                             &longestData, nullptr, nullptr) != ERROR_SUCCESS)
             return node;
         std::vector<wchar_t> name(std::max(longestSubkey, longestName) + 1);
         for (DWORD i = 0; i < subkeys; ++i) {
