@@ -1,7 +1,7 @@
 #include "common/Errors.h"
 
-#include <cerrno>
-#include <cstring>
+#include "common/FileNames.h"
+#include "common/SystemError.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -50,51 +50,27 @@ QString textFor(int code) {
     }
 }
 
-// The table code for an errno value, or 0 when the cause is not one of the table's.
-int tableCodeFromErrno(int err) {
-    switch (err) {
-    case ENOENT:
-        return EInOutError::FileNotFound;
-    case ENOTDIR:
-    case ENAMETOOLONG:
-    case EINVAL:
-    case ELOOP:
-        return EInOutError::InvalidFilename;
-    case EMFILE:
-    case ENFILE:
-        return EInOutError::TooManyOpenFiles;
-    case EACCES:
-    case EPERM:
-    case EROFS:
-    case EISDIR:
-    case ETXTBSY:
-    case ENODEV: // a pipe or device where a file was expected
-        return EInOutError::AccessDenied;
-    case ENOSPC:
-    case EDQUOT:
-    case EFBIG:
-        return EInOutError::DiskFull;
-    default:
-        return 0;
-    }
-}
-
 } // namespace
 
 EInOutError::EInOutError(int code) : EInOutError(code, textFor(code)) {}
 
-EInOutError::EInOutError(int code, const QString& text) : VantrelError(text), code_(code) {}
+EInOutError::EInOutError(int code, const QString& text, const QString& hungarian)
+    : VantrelError(text), code_(code), hungarian_(hungarian) {}
 
 EInOutError EInOutError::fromErrno(int err) {
-    const int code = tableCodeFromErrno(err);
+    const int code = systemerror::inOutCode(err);
     if (code != 0)
         return EInOutError(code);
-    // An errno that happens to equal a table code (EIO is 5) must not read as that cause.
+    // A number that happens to equal a table code (EIO is 5) must not read as that cause.
     return EInOutError(err, QStringLiteral("I/O error %1").arg(err));
 }
 
 EInOutError EInOutError::fromErrno(int err, const QString& path) {
-    if (err == ENOENT && !QFileInfo(path).absoluteDir().exists())
+    const QString name = QFileInfo(path).fileName();
+    if (systemerror::deviceNamesReserved() && systemerror::inOutCode(err) == InvalidFilename && isDeviceName(name))
+        return EInOutError(InvalidFilename, QStringLiteral("Invalid filename: %1 is the name of a device").arg(name),
+                           QStringLiteral("Érvénytelen fájlnév: a(z) %1 egy eszköz neve").arg(name));
+    if (systemerror::isMissingEntry(err) && !QFileInfo(path).absoluteDir().exists())
         return EInOutError(InvalidFilename);
     return fromErrno(err);
 }
@@ -106,6 +82,8 @@ QString inOutErrorText(int code, TextLanguage language) {
 QString inOutErrorText(const EInOutError& error, TextLanguage language) {
     if (language == TextLanguage::English)
         return error.message();
+    if (!error.hungarian().isEmpty())
+        return error.hungarian();
     if (error.message() == textFor(error.code()))
         return hungarianTextFor(error.code());
     // An errno outside the table, also one that equals a table code (EIO is 5).
@@ -116,41 +94,10 @@ QString inOutErrorText(const EInOutError& error, TextLanguage language) {
 
 QString systemErrorText(int systemError, TextLanguage language) {
     if (language == TextLanguage::Hungarian) {
-        switch (systemError) {
-        case ENOENT:
-            return QStringLiteral("Nincs ilyen fájl vagy könyvtár");
-        case EACCES:
-        case EPERM:
-            return QStringLiteral("Hozzáférés megtagadva");
-        case EBUSY:
-            return QStringLiteral("Az eszköz foglalt");
-        case EIO:
-            return QStringLiteral("Be- és kiviteli hiba");
-        case ENXIO:
-        case ENODEV:
-            return QStringLiteral("Nincs ilyen eszköz");
-        case ENOSPC:
-            return QStringLiteral("Nincs hely az eszközön");
-        case EROFS:
-            return QStringLiteral("Csak olvasható fájlrendszer");
-        case EISDIR:
-            return QStringLiteral("Ez egy könyvtár");
-        case ENOTDIR:
-            return QStringLiteral("Nem könyvtár");
-        case ENOTTY:
-            return QStringLiteral("Nem terminál (nem soros port)");
-        case EINVAL:
-            return QStringLiteral("Érvénytelen argumentum");
-        case EMFILE:
-        case ENFILE:
-            return QStringLiteral("Túl sok a megnyitott fájl");
-        case EDQUOT:
-            return QStringLiteral("Elfogyott a lemezkvóta");
-        default:
-            break;
-        }
+        if (const QString text = systemerror::hungarianText(systemError); !text.isEmpty())
+            return text;
     }
-    return QString::fromLocal8Bit(std::strerror(systemError));
+    return systemerror::nativeText(systemError, language);
 }
 
 QString staleExclusiveText(TextLanguage language) {
@@ -170,30 +117,29 @@ QString userText(const std::exception& error) {
 }
 
 QString portOpenReasonText(int systemError, const QString& holder, const QString& group, TextLanguage language) {
+    using systemerror::PortOpenCause;
     const bool hu = language == TextLanguage::Hungarian;
-    switch (systemError) {
-    case ENOENT:
-    case ENODEV:
-    case ENXIO:
+    switch (systemerror::portOpenCause(systemError)) {
+    case PortOpenCause::Missing:
         return hu ? QStringLiteral("Nincs ilyen eszköz.") : QStringLiteral("No such device.");
-    case EBUSY:
+    case PortOpenCause::Busy:
         if (holder.isEmpty())
             return hu ? QStringLiteral("Egy másik program használja.") : QStringLiteral("In use by another program.");
         return hu ? QStringLiteral("Egy másik program használja: %1.").arg(holder)
                   : QStringLiteral("In use by another program: %1.").arg(holder);
-    case EACCES:
-    case EPERM: {
+    case PortOpenCause::NoPermission: {
         const QString g = group.isEmpty() ? QStringLiteral("dialout") : group;
         return hu ? QStringLiteral("Nincs jogosultság: a felhasználónak a(z) %1 csoport tagjának kell lennie, "
                                    "utána újra be kell jelentkeznie.")
                         .arg(g)
                   : QStringLiteral("No permission: the user must be a member of the group %1 and log in again.").arg(g);
     }
-    default:
-        return (hu ? QStringLiteral("Rendszerhiba: %1 (%2).") : QStringLiteral("System error: %1 (%2)."))
-            .arg(systemErrorText(systemError, language))
-            .arg(systemError);
+    case PortOpenCause::Other:
+        break;
     }
+    return (hu ? QStringLiteral("Rendszerhiba: %1 (%2).") : QStringLiteral("System error: %1 (%2)."))
+        .arg(systemErrorText(systemError, language))
+        .arg(systemError);
 }
 
 } // namespace vantrel

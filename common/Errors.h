@@ -30,15 +30,20 @@ public:
     explicit EInOutError(int code);
     int code() const { return code_; }
 
-    // The error for an errno value from a failed file call: the causes of the table get their text,
-    // anything else reads "I/O error <errno>".
+    // The error for the system error number of a failed file call (errno on Linux, GetLastError() on
+    // Windows): the causes of the table get their text, anything else reads "I/O error <number>".
     static EInOutError fromErrno(int err);
-    // The same for a call on path: a missing folder on the way reads as a bad name, not a missing file.
+    // The same for a call on path: a missing folder on the way reads as a bad name, not a missing file,
+    // and a name the system keeps for a device says so.
     static EInOutError fromErrno(int err, const QString& path);
 
+    // Its own Hungarian text, for an error whose text is not the table's; empty otherwise.
+    QString hungarian() const { return hungarian_; }
+
 private:
-    EInOutError(int code, const QString& text);
+    EInOutError(int code, const QString& text, const QString& hungarian = {});
     int code_;
+    QString hungarian_;
 };
 
 enum class TextLanguage { Hungarian, English };
@@ -49,11 +54,11 @@ QString inOutErrorText(int code, TextLanguage language);
 class EInOutError;
 // The same for an error as raised: a text of its own (not the table's) stays as it is.
 QString inOutErrorText(const EInOutError& error, TextLanguage language);
-// The system's text for an errno value ("No space left on device"); in Hungarian for the common causes,
-// whatever the C library's own language.
+// The system's text for a system error number ("No space left on device"); in Hungarian for the common
+// causes, whatever the system's own language.
 QString systemErrorText(int systemError, TextLanguage language);
 
-// Why a serial device could not be opened, from the errno of the failed open. holder names the program
+// Why a serial device could not be opened, from the system error number of the failed open. holder names the program
 // that holds the device ("name (PID n)", empty: unknown); group is the group owning the device.
 QString portOpenReasonText(int systemError, const QString& holder, const QString& group, TextLanguage language);
 

@@ -1,0 +1,45 @@
+#include "common/FileNames.h"
+
+#include <QDir>
+#include <gtest/gtest.h>
+
+using namespace vantrel;
+
+TEST(DeviceNames, TheNameBeforeTheFirstDotDecidesInAnyCase) {
+    const struct {
+        const char* name;
+        bool device;
+    } rows[] = {
+        {"NUL", true},
+        {"nul.txt", true},
+        {"Con.VT3", true},
+        {"aux.tar.gz", true},
+        {"PRN", true},
+        {"COM1", true},
+        {"com9.VT3", true},
+        {"LPT1.bak", true},
+        {"COM0", true},
+        {"NUL .VT3", true},
+        {"con.", true},
+        {"CONIN$", true},
+        {"conout$.log", true},
+        {"COM10", false},
+        {"COM", false},
+        {"LPT", false},
+        {"nul1.VT3", false},
+        {"console.VT3", false},
+        {"AUXILIARY", false},
+        {"my.nul", false},
+        {"COMA.VT3", false},
+        {"", false},
+        {".con", false},
+        {"xNUL", false},
+        {"site COM1.VT3", false},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(isDeviceName(QString::fromLatin1(row.name)), row.device) << row.name;
+    // The superscript digits count as digits for the serial and printer ports.
+    EXPECT_TRUE(isDeviceName(QStringLiteral("COM\u00B9.VT3")));
+    EXPECT_TRUE(isDeviceName(QStringLiteral("lpt\u00B3")));
+    EXPECT_FALSE(isDeviceName(QStringLiteral("COM\u2074")));
+}
