@@ -1,5 +1,8 @@
 // Reading and writing whole files the safe way: reads never block on a pipe or device that happens to
-// carry the expected name, and a file is replaced in one step, never left half-written.
+// carry the expected name, and a file is replaced in one step, never left half-written. Each platform has
+// its backend (posix/FileIO.cpp, win32/FileIO.cpp); the error numbers below are the platform's (errno on
+// Linux, GetLastError() on Windows), the names in parentheses the Linux ones. On Windows a name the system
+// keeps for a device (NUL, CON, COM1, ... with any extension) is never taken as a file's.
 #pragma once
 
 #include <QByteArray>
@@ -8,23 +11,7 @@
 
 namespace vantrel {
 
-// Closes a descriptor on every way out.
-class Descriptor {
-public:
-    explicit Descriptor(int fd = -1) : fd_(fd) {}
-    ~Descriptor();
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return fd_; }
-    int release();
-    // Closes now, so that a failing close can be reported; returns what close() returned.
-    int close();
-
-private:
-    int fd_;
-};
-
-// Where a file operation failed, and the errno it failed with.
+// Where a file operation failed, and the system error number it failed with.
 struct FileError {
     enum class Stage { Open, Read, Create, Write, Replace };
     Stage stage;
@@ -47,27 +34,34 @@ enum class ExistingFile { Replace, Keep };
 // that then takes the file's name. A file that already exists keeps its permissions and owner, and a link
 // keeps pointing where it did (its target is replaced). Refused at the Create stage, with nothing touched:
 // an existing target that is not an ordinary file (a device, a pipe, a socket, a folder: ENODEV, EISDIR),
-// and a file or folder the user may not write (or, for root, one without any write bit: EACCES). With
-// ExistingFile::Keep an existing name is never taken over: EEXIST at the Replace stage. Temporaries of
+// and a file or folder the user may not write (for root, one without any write bit; on Windows, a file
+// marked read-only: EACCES). With
+// ExistingFile::Keep an existing name is never taken over: EEXIST at the Replace stage (nameTaken() tells
+// it on every platform). A device name is refused at the Create stage (Windows). Temporaries of
 // earlier saves of the same file that were killed on the way are removed. File and folder are synced
 // before it returns. Nothing is left behind on failure.
 std::optional<FileError> writeFileAtomically(const QString& path, const QByteArray& data,
                                              ExistingFile existing = ExistingFile::Replace);
 
-// Whether path could be written by writeFileAtomically as far as can be told without writing: the errno
-// it would fail with at the Create stage, or 0.
+// Whether a failure of writeFileAtomically with ExistingFile::Keep means that the name was taken.
+bool nameTaken(const FileError& error);
+
+// Whether path could be written by writeFileAtomically as far as can be told without keeping anything
+// written: the number it would fail with at the Create stage, or 0.
 int checkWritableTarget(const QString& path);
 
 // Makes folder and its missing parents (mode 0700 for new ones when privateFolder). Run by root inside
 // the home of another user, what it makes is given to that user, so that the user can still write there
-// later. Returns 0 or the errno of the step that failed.
+// later. Returns 0 or the system error number of the step that failed.
 int makeFolders(const QString& folder, bool privateFolder = false);
 
-// Gives a file root has just made inside another user's home (fd open on it) to that user; nothing
-// otherwise. The tool's own files must stay writable by the user whose home they are in.
-void handOverToHomeOwner(int fd, const QString& path);
-// The same for a file another library wrote (it is opened without following a link); a file that does not
-// belong to root is left as it is.
+// What stands at path (following links), to say what an input is when it is not a file. Device: also a name
+// the system keeps for a device (Windows).
+enum class EntryKind { Missing, File, Folder, Device, Pipe, Other };
+EntryKind entryKind(const QString& path);
+
+// Gives a file another library wrote as root inside another user's home to that user (it is opened without
+// following a link); a file that does not belong to root is left as it is. Nothing on Windows.
 void handOverToHomeOwner(const QString& path);
 
 } // namespace vantrel

@@ -2,6 +2,7 @@
 #include "monitor/EventLog.h"
 
 #include "common/FileIO.h"
+#include "common/posix/Descriptor.h"
 
 #include <QDir>
 #include <QFile>

@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <cerrno>
 
 namespace vantrel::backups {
 
@@ -77,7 +76,7 @@ QString save(const ImageBytes& image, const QString& port, const QDateTime& when
         if (!failed)
             break;
         // Taken, by an earlier backup or one saved this very moment: the next number.
-        if (failed->err != EEXIST || n >= 1000)
+        if (!nameTaken(*failed) || n >= 1000)
             notSaved(file, failed->err);
     }
     prune(dir);

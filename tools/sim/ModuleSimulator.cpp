@@ -1,6 +1,7 @@
 #include "tools/sim/ModuleSimulator.h"
 
 #include "common/FileIO.h"
+#include "common/posix/Descriptor.h"
 
 #include <algorithm>
 #include <array>
@@ -43,7 +44,6 @@ void makeRaw(termios& tio) {
     tio.c_cc[VMIN] = 0;
     tio.c_cc[VTIME] = 0;
 }
-
 
 } // namespace
 

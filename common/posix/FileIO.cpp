@@ -1,4 +1,6 @@
+// The careful reader and writer on Linux: descriptors, fsync, rename and flock.
 #include "common/FileIO.h"
+#include "common/posix/Descriptor.h"
 
 #include <QDir>
 #include <QFile>
@@ -161,6 +163,25 @@ int moveIntoPlace(const QByteArray& temporary, const QByteArray& target, bool ke
 }
 
 } // namespace
+
+EntryKind entryKind(const QString& path) {
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return EntryKind::Missing;
+    if (S_ISREG(st.st_mode))
+        return EntryKind::File;
+    if (S_ISDIR(st.st_mode))
+        return EntryKind::Folder;
+    if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode))
+        return EntryKind::Device;
+    if (S_ISFIFO(st.st_mode))
+        return EntryKind::Pipe;
+    return EntryKind::Other;
+}
+
+bool nameTaken(const FileError& error) {
+    return error.stage == FileError::Stage::Replace && error.err == EEXIST;
+}
 
 int checkWritableTarget(const QString& path) {
     const QByteArray target = QFile::encodeName(replacedPath(path));
