@@ -2,6 +2,7 @@
 
 #include "common/Errors.h"
 #include "common/FileIO.h"
+#include "common/UserFolders.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -12,14 +13,6 @@ namespace vantrel::backups {
 namespace {
 
 const QString kSuffix = QStringLiteral(".VT3");
-
-QString dataHome() {
-    const QByteArray fromEnvironment = qgetenv("XDG_DATA_HOME");
-    // The base directory specification ignores a relative path.
-    if (!fromEnvironment.isEmpty() && QDir::isAbsolutePath(QString::fromLocal8Bit(fromEnvironment)))
-        return QString::fromLocal8Bit(fromEnvironment);
-    return QDir::homePath() + QStringLiteral("/.local/share");
-}
 
 // The tool's own backups in the folder, newest first (the names begin with the time).
 QStringList ownBackups(const QDir& dir) {
@@ -50,7 +43,7 @@ QString portPart(const QString& port) {
 } // namespace
 
 QString folder() {
-    return dataHome() + QStringLiteral("/vantrel/backups");
+    return dataFolder() + QStringLiteral("/backups");
 }
 
 bool isBackupName(const QString& fileName) {

@@ -16,7 +16,8 @@ namespace backups {
 // How many backups are kept; the oldest go first.
 constexpr int Kept = 500;
 
-// $XDG_DATA_HOME/vantrel/backups, or ~/.local/share/vantrel/backups when the variable is unset.
+// backups/ in the tool's data folder: $XDG_DATA_HOME/vantrel/backups, or ~/.local/share/vantrel/backups when
+// the variable is unset; on Windows %LOCALAPPDATA%\Vantrel\backups.
 QString folder();
 
 // Saves image as a new backup file named after `when`, the port and a short tag of the content

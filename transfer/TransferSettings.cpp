@@ -1,6 +1,7 @@
 #include "transfer/TransferSettings.h"
 
 #include "common/FileIO.h"
+#include "common/UserFolders.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -10,20 +11,13 @@ namespace vantrel {
 
 namespace {
 
-QString configHome() {
-    const QString fromEnvironment = QString::fromLocal8Bit(qgetenv("XDG_CONFIG_HOME"));
-    if (!fromEnvironment.isEmpty() && QDir::isAbsolutePath(fromEnvironment))
-        return fromEnvironment;
-    return QDir::homePath() + QStringLiteral("/.config");
-}
-
 const QString kBackup = QStringLiteral("transfer/backupBeforeWrite");
 const QString kVerify = QStringLiteral("transfer/verifyAfterWrite");
 
 } // namespace
 
 QString toolSettingsPath() {
-    return configHome() + QStringLiteral("/vantrel/vantrel.conf");
+    return settingsFolder() + QStringLiteral("/vantrel.conf");
 }
 
 WriteOptions loadWriteOptions() {

@@ -1,6 +1,6 @@
 // The tool's own settings that concern transfers, kept between runs in $XDG_CONFIG_HOME/vantrel/
-// (~/.config/vantrel/ when the variable is unset): whether a write saves a backup first and reads the
-// pages back afterwards.
+// (~/.config/vantrel/ when the variable is unset; %APPDATA%\Vantrel\ on Windows): whether a write saves a
+// backup first and reads the pages back afterwards.
 #pragma once
 
 #include "transfer/ParameterTransfer.h"

@@ -1,4 +1,5 @@
 #include "common/FileNames.h"
+#include "common/UserFolders.h"
 
 #include <QDir>
 #include <gtest/gtest.h>
@@ -42,4 +43,24 @@ TEST(DeviceNames, TheNameBeforeTheFirstDotDecidesInAnyCase) {
     EXPECT_TRUE(isDeviceName(QStringLiteral("COM\u00B9.VT3")));
     EXPECT_TRUE(isDeviceName(QStringLiteral("lpt\u00B3")));
     EXPECT_FALSE(isDeviceName(QStringLiteral("COM\u2074")));
+}
+
+TEST(UserFolders, AnAbsoluteVariableWinsARelativeOneIsIgnored) {
+    const QByteArray saved = qgetenv("VANTREL_TEST_FOLDER");
+    qputenv("VANTREL_TEST_FOLDER", QDir::rootPath().toUtf8() + "data/");
+    EXPECT_EQ(folderFromEnvironment("VANTREL_TEST_FOLDER", "/fallback", "Vantrel"), QDir::rootPath() + "data/Vantrel");
+    qputenv("VANTREL_TEST_FOLDER", "relative/data");
+    EXPECT_EQ(folderFromEnvironment("VANTREL_TEST_FOLDER", QDir::rootPath() + "fallback", "vantrel"),
+              QDir::rootPath() + "fallback/vantrel");
+    qunsetenv("VANTREL_TEST_FOLDER");
+    EXPECT_EQ(folderFromEnvironment("VANTREL_TEST_FOLDER", QDir::rootPath() + "fallback", "vantrel"),
+              QDir::rootPath() + "fallback/vantrel");
+    if (!saved.isEmpty())
+        qputenv("VANTREL_TEST_FOLDER", saved);
+    // The test program points the tool's folders into its own temporary home: none of them is the real one.
+    for (const QString& folder : {settingsFolder(), dataFolder(), stateFolder()}) {
+        EXPECT_TRUE(QDir::isAbsolutePath(folder)) << folder.toStdString();
+        EXPECT_FALSE(folder.startsWith(QDir::homePath() + "/.")) << folder.toStdString();
+        EXPECT_FALSE(folder.contains("AppData")) << folder.toStdString();
+    }
 }
