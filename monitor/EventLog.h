@@ -1,7 +1,7 @@
 // The event log: one timestamped UTF-8 line per event in $XDG_STATE_HOME/vantrel/events.log (default
-// ~/.local/state/vantrel/events.log), rotated at 1 MB with 5 files kept; the module's messages beside it. Qt Core only,
-// so the windows and the command-line tool share it. Writing never throws: a failure is reported once through the
-// warning handler, and the tool goes on.
+// ~/.local/state/vantrel/events.log; on Windows %LOCALAPPDATA%\Vantrel\events.log), rotated at 1 MB with 5 files kept;
+// the module's messages beside it. Qt Core only, so the windows and the command-line tool share it. Writing never
+// throws: a failure is reported once through the warning handler, and the tool goes on.
 #pragma once
 
 #include "common/Errors.h"
@@ -24,13 +24,13 @@ public:
     static constexpr qint64 kRotateSize = 1024 * 1024;
     static constexpr int kFilesKept = 5;
 
-    // The log file: $XDG_STATE_HOME/vantrel/events.log, or ~/.local/state/vantrel/events.log.
+    // The log file: events.log in the tool's state folder (UserFolders.h).
     static QString path();
 
-    // Appends "yyyy-MM-dd HH:mm:ss.zzz <text>" (line breaks in text become blanks) on an O_APPEND
-    // descriptor under a lock, so two processes appending at once do not mix their lines; a line is
-    // written whole or not at all. Only an ordinary file of the user is written: a link, a pipe or a
-    // device in the log's place is refused without waiting. False on failure.
+    // Appends "yyyy-MM-dd HH:mm:ss.zzz <text>" (line breaks in text become blanks) in append mode under a
+    // lock, so two processes appending at once do not mix their lines; a line is written whole or not at
+    // all. Only an ordinary file of the user is written: a link, a pipe or a device in the log's place is
+    // refused without waiting. False on failure.
     static bool append(const QString& text);
 
     // One line of the module's own text messages. They go to a log of their own beside this one
