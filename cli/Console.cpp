@@ -2,13 +2,10 @@
 
 #include "cli/CliText.h"
 #include "cli/Interrupt.h"
+#include "cli/Terminal.h"
 #include "common/Errors.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <csignal>
-#include <cstdio>
-#include <unistd.h>
 
 namespace vantrel::cli {
 
@@ -19,23 +16,20 @@ bool g_quiet = false;
 bool g_progressOpen = false;
 
 [[noreturn]] void outputFailed(int err) {
-    throw CliError(
-        FileFailed,
-        say("a szabványos kimenet nem írható: %1", "cannot write standard output: %1").arg(systemErrorText(err, textLanguage())));
+    throw CliError(FileFailed, say("a szabványos kimenet nem írható: %1", "cannot write standard output: %1")
+                                   .arg(systemErrorText(err, textLanguage())));
 }
 
-void write(std::FILE* stream, const QByteArray& bytes) {
-    errno = 0;
-    const size_t written = std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
-    const bool flushed = std::fflush(stream) == 0;
+using terminal::Stream;
+
+void send(Stream stream, const QByteArray& bytes) {
+    const int err = terminal::write(stream, bytes);
     // What the command produces must arrive whole: a full disk or a closed pipe is the command's failure.
     // Standard error has no one left to tell.
-    if (stream == stdout && (written != static_cast<size_t>(bytes.size()) || !flushed)) {
-        const int err = errno != 0 ? errno : EIO;
-        std::clearerr(stream);
+    if (stream == Stream::Out && err != 0) {
         // A closed pipe while the command watches for signals is its SIGPIPE: the command stops on it and
         // says so with its own status.
-        if (err == EPIPE && interrupted())
+        if (terminal::closedPipe(err) && interrupted())
             return;
         outputFailed(err);
     }
@@ -47,34 +41,23 @@ void endProgressLine() {
     if (!g_progressOpen)
         return;
     g_progressOpen = false;
-    write(stderr, QByteArrayLiteral("\n"));
+    send(Stream::Err, QByteArrayLiteral("\n"));
 }
 
-void put(std::FILE* stream, const QString& text) {
+void put(Stream stream, const QString& text) {
     endProgressLine();
-    write(stream, text.toUtf8());
-}
-
-// A terminal that knows no escape sequences (TERM=dumb, or no TERM at all, as in an editor's shell buffer).
-bool dumbTerminal() {
-    const QByteArray term = qgetenv("TERM");
-    return term.isEmpty() || term == "dumb";
+    send(stream, text.toUtf8());
 }
 
 } // namespace
 
 void guardStandardOutput() {
-    // A closed pipe must be an error that is reported, not a signal that ends the program unheard.
-    ::signal(SIGPIPE, SIG_IGN);
+    terminal::prepare();
 }
 
 void finishStandardOutput() {
-    errno = 0;
-    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-        const int err = errno != 0 ? errno : EIO;
-        std::clearerr(stdout);
+    if (const int err = terminal::finish())
         outputFailed(err);
-    }
 }
 
 void setQuiet(bool quiet) {
@@ -87,18 +70,19 @@ bool quiet() {
 
 void printOut(const QString& text) {
     if (!g_quiet)
-        put(stdout, text);
+        put(Stream::Out, text);
 }
 
 void printResult(const QString& text) {
-    put(stdout, text);
+    put(Stream::Out, text);
 }
 
 void printError(const QString& text) {
-    put(stderr, QStringLiteral("vantrel5-cli: ") + text + QLatin1Char('\n'));
+    put(Stream::Err, QStringLiteral("vantrel5-cli: ") + text + QLatin1Char('\n'));
 }
 
-Progress::Progress(bool forced) : terminal_(::isatty(STDERR_FILENO) == 1), dumb_(dumbTerminal()) {
+Progress::Progress(bool forced)
+    : terminal_(terminal::isTerminal(Stream::Err)), dumb_(terminal_ && !terminal::knowsEscapes(Stream::Err)) {
     enabled_ = !g_quiet && (forced || terminal_);
 }
 
@@ -115,7 +99,7 @@ void Progress::show(const QString& line) {
     if (!enabled_)
         return;
     if (!terminal_) {
-        put(stderr, line + QLatin1Char('\n'));
+        put(Stream::Err, line + QLatin1Char('\n'));
         return;
     }
     // The stage names differ in length: what is left of a longer line is cleared, by the escape sequence
@@ -127,7 +111,7 @@ void Progress::show(const QString& line) {
         text += QString(std::max<qsizetype>(0, shownLength_ - line.size()), QLatin1Char(' '));
     else
         text += QStringLiteral("\x1b[K");
-    write(stderr, text.toUtf8());
+    send(Stream::Err, text.toUtf8());
     shownLength_ = line.size();
     g_progressOpen = true;
 }

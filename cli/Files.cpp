@@ -9,8 +9,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
-#include <cerrno>
-#include <sys/stat.h>
 
 namespace vantrel::cli {
 
@@ -33,15 +31,19 @@ QString reasonOf(const EInOutError& error) {
 
 // An input that exists but is no file says what it is, rather than that access was denied.
 void refuseNonFileInput(const QString& path) {
-    struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0 || S_ISREG(st.st_mode))
+    switch (entryKind(path)) {
+    case EntryKind::Missing:
+    case EntryKind::File:
         return;
-    if (S_ISDIR(st.st_mode))
+    case EntryKind::Folder:
         readFailed(path, say("ez egy mappa, nem fájl", "this is a directory, not a file"));
-    if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode))
+    case EntryKind::Device:
         readFailed(path, say("ez egy eszköz, nem fájl", "this is a device, not a file"));
-    if (S_ISFIFO(st.st_mode))
+    case EntryKind::Pipe:
         readFailed(path, say("ez egy csővezeték (FIFO), nem fájl", "this is a pipe (FIFO), not a file"));
+    case EntryKind::Other:
+        break;
+    }
     readFailed(path, say("ez nem közönséges fájl", "this is not a regular file"));
 }
 
@@ -100,7 +102,7 @@ QByteArray loadTextFile(const QString& path) {
     if (path == QLatin1String("-")) {
         QFile in;
         if (!in.open(stdin, QIODevice::ReadOnly))
-            readFailed(say("a szabványos bemenet", "standard input"), reasonOf(EInOutError::fromErrno(EIO)));
+            readFailed(say("a szabványos bemenet", "standard input"), say("nem nyitható meg", "cannot be opened"));
         const QByteArray bytes = in.read(kTextFileLimit + 1);
         if (bytes.size() > kTextFileLimit)
             readFailed(say("a szabványos bemenet", "standard input"), say("túl nagy", "too large"));

@@ -13,7 +13,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <csignal>
 #include <optional>
 
 namespace vantrel::cli {
@@ -85,8 +84,7 @@ int runStatus(const Invocation& inv) {
         session.waitFor([&] { return catcher.last.has_value(); }, kAnswerMs);
         if (!catcher.last) {
             if (interrupted())
-                throw CliError(PortFailed,
-                               say("megszakítva (%1)", "interrupted (%1)").arg(signalName(interruptSignal())));
+                throw CliError(PortFailed, say("megszakítva (%1)", "interrupted (%1)").arg(interruptName()));
             if (session.linkLost())
                 throw CliError(PortFailed, session.linkLostText());
             throw CliError(
@@ -125,12 +123,10 @@ int runStatus(const Invocation& inv) {
     }
     // Ctrl+C and SIGTERM are how a watch ends. A hang-up or a closed pipe means its lines had nowhere to go:
     // the port is released all the same, and the end is logged and said as a failure.
-    const int signal = interruptSignal();
-    if (signal != SIGINT && signal != SIGTERM) {
-        logEvent(session.target().name, QStringLiteral("Állapotfigyelés megszakítva (%1).").arg(signalName(signal)));
-        throw CliError(
-            PortFailed,
-            say("az állapotfigyelés megszakadt (%1)", "status --watch stopped (%1)").arg(signalName(signal)));
+    if (!interruptedByRequest()) {
+        const QString cause = interruptName();
+        logEvent(session.target().name, QStringLiteral("Állapotfigyelés megszakítva (%1).").arg(cause));
+        throw CliError(PortFailed, say("az állapotfigyelés megszakadt (%1)", "status --watch stopped (%1)").arg(cause));
     }
     return Done;
 }

@@ -58,8 +58,8 @@ public:
     void conclude(const TransferOutcome& outcome, bool announce = true) {
         progress_.finish();
         // A stop that came as a signal names it: a hang-up or a closed pipe is not what the installer did.
-        const QString signal = outcome.kind == OutcomeKind::Stopped && interruptSignal() != 0
-                                   ? QStringLiteral(" (%1)").arg(signalName(interruptSignal()))
+        const QString signal = outcome.kind == OutcomeKind::Stopped && interrupted()
+                                   ? QStringLiteral(" (%1)").arg(interruptName())
                                    : QString();
         // The log speaks Hungarian, as the windows' entries do.
         // The sentence names the backup, if any.

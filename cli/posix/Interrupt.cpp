@@ -1,3 +1,4 @@
+// Signals on Linux: a self-pipe carries them from the handler into the event loop.
 #include "cli/Interrupt.h"
 
 #include <QCoreApplication>
@@ -54,12 +55,10 @@ bool interrupted() {
     return g_interrupted != 0;
 }
 
-int interruptSignal() {
-    return g_signal;
-}
-
-QString signalName(int signal) {
-    switch (signal) {
+QString interruptName() {
+    switch (g_signal) {
+    case 0:
+        return {};
     case SIGINT:
         return QStringLiteral("SIGINT");
     case SIGTERM:
@@ -69,8 +68,12 @@ QString signalName(int signal) {
     case SIGPIPE:
         return QStringLiteral("SIGPIPE");
     default:
-        return QStringLiteral("signal %1").arg(signal);
+        return QStringLiteral("signal %1").arg(g_signal);
     }
+}
+
+bool interruptedByRequest() {
+    return g_signal == SIGINT || g_signal == SIGTERM;
 }
 
 } // namespace vantrel::cli
