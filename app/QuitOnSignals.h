@@ -6,7 +6,8 @@
 
 namespace vantrel {
 
-// From now on SIGTERM, SIGINT and SIGHUP run `quit` on the user-interface thread. Call once.
+// From now on SIGTERM, SIGINT and SIGHUP (on Windows: the console's events and the end of the session) run
+// `quit` on the user-interface thread. Call once. Each platform's backend is in posix/ or win32/.
 void quitOnSignals(std::function<void()> quit);
 
 } // namespace vantrel

@@ -1,3 +1,4 @@
+// Signals on Linux: a self-pipe carries them from the handler into the event loop.
 #include "app/QuitOnSignals.h"
 
 #include <QCoreApplication>
