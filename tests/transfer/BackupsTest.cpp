@@ -2,34 +2,47 @@
 // processes save at once), how many are kept, and what a failure says.
 #include "transfer/Backups.h"
 #include "common/Errors.h"
+#include "common/FileIO.h"
+#include "common/UserFolders.h"
 #include "transfer/ParameterFile.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QSet>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include <memory>
+#include <vector>
 
 using namespace vantrel;
 
 namespace {
 
+// The tool's data folder in a temporary folder: XDG_DATA_HOME on Linux, LOCALAPPDATA on Windows.
 struct DataHome {
     QTemporaryDir dir;
-    QByteArray previous = qgetenv("XDG_DATA_HOME");
-    DataHome() { qputenv("XDG_DATA_HOME", dir.path().toLocal8Bit()); }
-    ~DataHome() { qputenv("XDG_DATA_HOME", previous); }
+    QByteArray previous[2] = {qgetenv("XDG_DATA_HOME"), qgetenv("LOCALAPPDATA")};
+    DataHome() { point(dir.path()); }
+    ~DataHome() {
+        qputenv("XDG_DATA_HOME", previous[0]);
+        qputenv("LOCALAPPDATA", previous[1]);
+    }
+    static void point(const QString& path) {
+        qputenv("XDG_DATA_HOME", QDir::toNativeSeparators(path).toLocal8Bit());
+        qputenv("LOCALAPPDATA", QDir::toNativeSeparators(path).toLocal8Bit());
+    }
 };
 
 } // namespace
 
 TEST(Backups, NamedByTimePortAndContentNeverReplacedAndTheNewest500OfOursKept) {
     DataHome data;
-    EXPECT_EQ(backups::folder(), data.dir.path() + QStringLiteral("/vantrel/backups"));
+    EXPECT_EQ(backups::folder(), dataFolder() + QStringLiteral("/backups"));
+    EXPECT_TRUE(backups::folder().startsWith(data.dir.path() + "/")) << backups::folder().toStdString();
 
     const QDateTime start(QDate(2026, 12, 8), QTime(14, 3, 27));
     ImageBytes image = freshImage();
@@ -62,32 +75,36 @@ TEST(Backups, NamedByTimePortAndContentNeverReplacedAndTheNewest500OfOursKept) {
     EXPECT_FALSE(backups::isBackupName("site-Budapest.VT3"));
 }
 
+// The other writers are further runs of this program, told through the environment what to save.
 TEST(Backups, EightProcessesSavingAtOnceEachKeepTheirOwn) {
-    DataHome data;
     const QDateTime when(QDate(2026, 12, 9), QTime(19, 35, 48));
+    if (qEnvironmentVariableIsSet("VANTREL_BACKUP_WRITER")) {
+        DataHome::point(qEnvironmentVariable("VANTREL_BACKUP_HOME"));
+        // Same second, same port, nearly the same content: only the exclusive create keeps them apart.
+        ImageBytes image = freshImage();
+        image[100] = static_cast<std::uint8_t>(qEnvironmentVariableIntValue("VANTREL_BACKUP_WRITER"));
+        const QString path = backups::save(image, "COM7", when);
+        EXPECT_EQ(openParameterFile(path)[100], image[100]) << "a backup holds another's data";
+        return;
+    }
+    DataHome data;
     constexpr int kWriters = 8;
     for (int round = 0; round < 5; ++round) {
-        QList<pid_t> children;
+        std::vector<std::unique_ptr<QProcess>> writers;
         for (int i = 0; i < kWriters; ++i) {
-            const pid_t child = ::fork();
-            ASSERT_GE(child, 0);
-            if (child == 0) {
-                // Same second, same port, nearly the same content: only the exclusive create keeps them apart.
-                ImageBytes image = freshImage();
-                image[100] = static_cast<std::uint8_t>(round * kWriters + i);
-                try {
-                    const QString path = backups::save(image, "COM7", when);
-                    ::_exit(openParameterFile(path)[100] == image[100] ? 0 : 1);
-                } catch (...) {
-                    ::_exit(2);
-                }
-            }
-            children << child;
+            auto writer = std::make_unique<QProcess>();
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.insert("VANTREL_BACKUP_WRITER", QString::number(round * kWriters + i));
+            environment.insert("VANTREL_BACKUP_HOME", data.dir.path());
+            writer->setProcessEnvironment(environment);
+            writer->setProcessChannelMode(QProcess::ForwardedChannels);
+            writer->start(QCoreApplication::applicationFilePath(),
+                          {"--gtest_filter=Backups.EightProcessesSavingAtOnceEachKeepTheirOwn"});
+            writers.push_back(std::move(writer));
         }
-        for (const pid_t child : children) {
-            int status = 0;
-            ::waitpid(child, &status, 0);
-            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "a backup holds another's data";
+        for (const auto& writer : writers) {
+            ASSERT_TRUE(writer->waitForFinished(60000));
+            EXPECT_EQ(writer->exitCode(), 0);
         }
     }
     const QStringList saved = backups::list();
@@ -101,14 +118,16 @@ TEST(Backups, EightProcessesSavingAtOnceEachKeepTheirOwn) {
 TEST(Backups, AFailureNamesThePathAndTheReason) {
     DataHome data;
     // A file where the folder should be.
-    QFile blocker(data.dir.path() + "/vantrel");
+    QFile blocker(dataFolder());
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     try {
         backups::save(freshImage(), "COM7");
         FAIL() << "saved under a file";
     } catch (const VantrelError& error) {
-        EXPECT_TRUE(error.message().contains(data.dir.path() + "/vantrel")) << error.message().toStdString();
-        EXPECT_TRUE(error.message().contains(systemErrorText(ENOTDIR, TextLanguage::English))) << error.message().toStdString();
+        EXPECT_TRUE(error.message().contains(dataFolder())) << error.message().toStdString();
+        const QString reason = systemErrorText(makeFolders(backups::folder()), TextLanguage::English);
+        EXPECT_FALSE(reason.isEmpty());
+        EXPECT_TRUE(error.message().contains(reason)) << error.message().toStdString();
     }
 }
