@@ -71,6 +71,9 @@ TEST(CarefulWriterEverywhere, ReplacesWholeAndRefusesWhatItMayNotTouch) {
     EXPECT_TRUE(nameTaken(*taken));
     EXPECT_EQ(contentOf(target), QByteArray("second"));
     EXPECT_FALSE(nameTaken(*refused));
+    // The check before a long read says yes to a file and a new name, and leaves nothing behind.
+    EXPECT_EQ(checkWritableTarget(target), 0);
+    EXPECT_EQ(checkWritableTarget(dir.filePath("new.VT3")), 0);
     EXPECT_EQ(leftIn(dir), (QStringList{"folder.VT3", "locked.VT3", "site.VT3"})) << "a temporary was left";
 }
 
