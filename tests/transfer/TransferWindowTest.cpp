@@ -267,7 +267,9 @@ TEST_F(TransferWindow, WriteFailures) {
     // The module cannot be read for the backup: nothing is written.
     module.setFaults({.silentAfter = 2});
     click("btWrite");
-    EXPECT_EQ(outcome(), QStringLiteral("Áttöltés nem indult: a modul mentése sikertelen (a mentés olvasása, lap: 3/15). (2 ismétlés)"));
+    EXPECT_EQ(
+        outcome(),
+        QStringLiteral("Áttöltés nem indult: a modul mentése sikertelen (a mentés olvasása, lap: 3/15). (2 ismétlés)"));
     EXPECT_EQ(form->barColour(), kRed);
     EXPECT_EQ(module.memory(), old);
     EXPECT_EQ(module.stats().pageWrites, 0);
