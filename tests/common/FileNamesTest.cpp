@@ -58,9 +58,7 @@ TEST(UserFolders, AnAbsoluteVariableWinsARelativeOneIsIgnored) {
     if (!saved.isEmpty())
         qputenv("VANTREL_TEST_FOLDER", saved);
     // The test program points the tool's folders into its own temporary home: none of them is the real one.
-    for (const QString& folder : {settingsFolder(), dataFolder(), stateFolder()}) {
-        EXPECT_TRUE(QDir::isAbsolutePath(folder)) << folder.toStdString();
-        EXPECT_FALSE(folder.startsWith(QDir::homePath() + "/.")) << folder.toStdString();
-        EXPECT_FALSE(folder.contains("AppData")) << folder.toStdString();
-    }
+    const QString temporary = QDir::cleanPath(QDir::tempPath()) + "/";
+    for (const QString& folder : {settingsFolder(), dataFolder(), stateFolder()})
+        EXPECT_TRUE(folder.startsWith(temporary, Qt::CaseInsensitive)) << folder.toStdString();
 }
