@@ -21,7 +21,6 @@
 #include <QLabel>
 #include <QScreen>
 #include <algorithm>
-#include <cerrno>
 
 namespace vantrel {
 
@@ -189,7 +188,8 @@ void TMainForm::btConnectClick() {
         ComPort1().setConnected(true);
     } catch (const ESerialPort& e) {
         // The status line says it all; no other message. The reason goes to the second field.
-        reason = portOpenReason(e.SystemError() < 0 ? EIO : e.SystemError(), devicePathForPort(ComPort1().Port()));
+        reason = portOpenReason(e.SystemError() < 0 ? ioFailureError() : e.SystemError(),
+                                devicePathForPort(ComPort1().Port()));
         if (!answeredPorts_.isEmpty() && !answeredPorts_.contains(ComPort1().Port()))
             reason += QStringLiteral(" Modul legutóbb itt válaszolt: %1 (\"Modul keresése\" a portválasztóban).")
                           .arg(answeredPorts_.join(QStringLiteral(", ")));

@@ -30,7 +30,7 @@ void openDevicePath(TSerialPort& port, const QString& device) {
     QTemporaryDir dir;
     if (!dir.isValid() || !QDir().mkpath(dir.path() + "/vantrel/ports") ||
         !QFile::link(device, dir.path() + "/vantrel/ports/COM1"))
-        throw ESerialPort(ESerialPort::OpenFailed, EIO);
+        throw ESerialPort(ESerialPort::OpenFailed, ioFailureError());
     const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
     const bool hadSaved = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.path()));
@@ -81,7 +81,7 @@ PortSession::PortSession(const QString& argument) : target_(resolvePort(argument
             port.setConnected(true);
         }
     } catch (const ESerialPort& error) {
-        refuse(error.SystemError() > 0 ? error.SystemError() : EIO);
+        refuse(error.SystemError() > 0 ? error.SystemError() : ioFailureError());
     }
     // A program that opened the device without a lock (a terminal program, cat) would take the module's
     // answers from under us, or talk to it between our frames: such a port is busy, though it opened.

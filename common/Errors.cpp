@@ -112,6 +112,10 @@ QString staleExclusiveText(TextLanguage language) {
                                 "simulator), or unplug a USB adapter and plug it in again.");
 }
 
+int ioFailureError() {
+    return systemerror::ioFailure();
+}
+
 QString userText(const std::exception& error) {
     return QString::fromUtf8(error.what());
 }

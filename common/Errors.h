@@ -66,6 +66,10 @@ QString portOpenReasonText(int systemError, const QString& holder, const QString
 // while it held the port (a pseudo-terminal keeps it for as long as its other end is open), and how to clear it.
 QString staleExclusiveText(TextLanguage language);
 
+// The system error number of an input/output failure whose cause the system did not give (EIO on Linux),
+// for the reasons above.
+int ioFailureError();
+
 // The text of any exception for the user: our own errors carry it; others give what().
 QString userText(const std::exception& error);
 

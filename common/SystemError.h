@@ -22,6 +22,9 @@ QString hungarianText(int systemError);
 // system has it, otherwise in the system's language.
 QString nativeText(int systemError, TextLanguage language);
 
+// The number of an input/output failure without a more precise cause (EIO; ERROR_IO_DEVICE on Windows).
+int ioFailure();
+
 // Whether the platform keeps device names (NUL, COM1, ...) out of file names (isDeviceName).
 bool deviceNamesReserved();
 

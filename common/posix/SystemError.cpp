@@ -78,6 +78,10 @@ QString nativeText(int err, TextLanguage) {
     return QString::fromLocal8Bit(std::strerror(err));
 }
 
+int ioFailure() {
+    return EIO;
+}
+
 bool deviceNamesReserved() {
     return false;
 }

@@ -121,6 +121,10 @@ QString nativeText(int code, TextLanguage language) {
     return text;
 }
 
+int ioFailure() {
+    return ERROR_IO_DEVICE;
+}
+
 bool deviceNamesReserved() {
     return true;
 }

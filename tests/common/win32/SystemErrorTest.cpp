@@ -35,3 +35,15 @@ TEST(InOutError, SystemCausesGetTheTextsOfTheTable) {
     EXPECT_FALSE(english.endsWith(QLatin1Char('.'))) << english.toStdString();
     EXPECT_FALSE(english.contains(QLatin1Char('\n'))) << english.toStdString();
 }
+
+TEST(PortOpenReason, RefusedPortsAreInUseAndAnUnknownFailureIsNamed) {
+    // A port is opened for exclusive use: the system refuses a second opener with "access denied".
+    for (const DWORD err : {ERROR_ACCESS_DENIED, ERROR_SHARING_VIOLATION})
+        EXPECT_EQ(portOpenReasonText(static_cast<int>(err), {}, {}, TextLanguage::Hungarian),
+                  QStringLiteral("Egy másik program használja."))
+            << err;
+    EXPECT_EQ(portOpenReasonText(ERROR_FILE_NOT_FOUND, {}, {}, TextLanguage::English),
+              QStringLiteral("No such device."));
+    EXPECT_EQ(portOpenReasonText(ioFailureError(), {}, {}, TextLanguage::Hungarian),
+              QStringLiteral("Rendszerhiba: Be- és kiviteli hiba (%1).").arg(ERROR_IO_DEVICE));
+}
