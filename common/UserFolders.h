@@ -16,7 +16,7 @@ QString dataFolder();
 QString stateFolder();
 
 // The rule both platforms follow: the folder the environment variable names, if it is an absolute path
-// (a relative one is ignored, as the base directory specification says), else fallback; then sub in it.
+// (a relative one is ignored, as the XDG base directories require), else fallback; then sub in it.
 QString folderFromEnvironment(const char* variable, const QString& fallback, const QString& sub);
 
 } // namespace vantrel
