@@ -1,6 +1,6 @@
 #!/bin/sh
 # The window program's part of test-windows, as an installer would go through it with the keyboard: the
-# tool has been started on DISPLAY with COM5 as its port. Enter on "Soros kapcsolat létrehozása" connects,
+# tool has been started on DISPLAY with COM5 as its port. Tab and Enter on "Soros kapcsolat létrehozása" connect,
 # Enter on "Paraméterek beállítása" (where the focus goes next) opens the transfer window, F5 reads the
 # module. The event log in the prefix says what happened; screenshots of each step go to OUT-DIR.
 # Usage: scripts/windows/gui-steps.sh DISPLAY OUT-DIR      (WINEPREFIX set)
@@ -9,17 +9,22 @@ display=$1
 out=$2
 export DISPLAY="$display"
 
-# Waits up to $1 seconds for the event log in the prefix to hold a line matching $2.
+# The event log of the prefix (the command-line tool's lines are there too), and how much of it came
+# before the step at hand: a step's line must be a new one.
+log=$(find "$WINEPREFIX/drive_c/users" -path '*/AppData/Local/Vantrel/events.log' | head -n 1)
+[ -n "$log" ] || log="$(ls -d "$WINEPREFIX/drive_c/users/"* | grep -v /Public | head -n 1)/AppData/Local/Vantrel/events.log"
+mark() { seen=$(stat -c %s "$log" 2>/dev/null || echo 0); }
+# Waits up to $1 seconds for a line matching $2 written since the mark.
 log_has() {
     i=0
     while [ $i -lt $(($1 * 10)) ]; do
-        if find "$WINEPREFIX/drive_c/users" -name events.log -exec grep -q "$2" {} + 2>/dev/null; then
+        if tail -c +$((seen + 1)) "$log" 2>/dev/null | grep -q "$2"; then
             return 0
         fi
         sleep 0.1
         i=$((i + 1))
     done
-    echo "gui-steps: the event log has no line with \"$2\"" >&2
+    echo "gui-steps: the event log has no new line with \"$2\"" >&2
     return 1
 }
 shot() { import -display "$display" -window root "$out/$1.png"; }
@@ -35,13 +40,16 @@ sleep 2
 xdotool search --onlyvisible --name '^Vantrel 5' windowactivate --sync 2>/dev/null || true
 shot 1-started
 
-xdotool key Return
+# The focus starts on "Soros port kiválasztása"; the next button connects.
+mark
+xdotool key Tab Return
 log_has 10 'Kapcsolódás: COM5' || { shot 2-not-connected; exit 1; }
 shot 2-connected
 
 xdotool key Return
 sleep 2
 shot 3-transfer-window
+mark
 xdotool key F5
 log_has 30 'Beolvasás kész: 15/15 lap.' || { shot 4-not-read; exit 1; }
 sleep 1

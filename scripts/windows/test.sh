@@ -34,12 +34,18 @@ cleanup() {
 trap cleanup EXIT INT TERM
 
 step "A fresh Wine prefix"
-"$wine" cmd /c exit 0 || fail "Wine does not start"
+# One Wine server for the whole run, its output kept apart: it lists its objects whenever a terminal
+# behind a COM port hangs up, which is every time a simulator ends. Wine's own background programs start
+# with the first program, here, so that they hold no test's output open.
+mkdir -p "$WINEPREFIX"
+/usr/lib/wine/wineserver -p 2>>"$out/wine.log" >&2
+"$wine" cmd /c exit 0 >>"$out/wine.log" 2>&1 || fail "Wine does not start (see $out/wine.log)"
 user_dir=$(ls -d "$WINEPREFIX/drive_c/users/"* | grep -v /Public | head -n 1)
 
 # The simulator on a pseudo-terminal, as COM5 of the prefix. $1: its extra options.
 start_sim() {
-    "$linux/vantrel-sim" "$@" >"$out/sim.out" 2>"$out/sim.err" &
+    rm -f "$out/sim.out"
+    "$linux/vantrel-sim" "$@" >"$out/sim.out" 2>"$out/sim.err" </dev/null &
     sim=$!
     pids="$pids $sim"
     i=0
@@ -57,8 +63,7 @@ step "The Win32 serial driver against the simulator, and the registry walk"
 "$here/serial-test.sh" "$win" "$linux" || fail "the Win32 serial driver"
 
 step "Silent install for the current user"
-"$wine" "$win/vantrel5-setup-$version.exe" /S
-/usr/lib/wine/wineserver -w
+"$wine" "$win/vantrel5-setup-$version.exe" /S || fail "the installer failed"
 installed="$user_dir/AppData/Local/Programs/Vantrel 5"
 for f in vantrel5.exe vantrel5-cli.exe uninstall.exe Qt6Core.dll plugins/platforms/qwindows.dll translations/qtbase_hu.qm qt.conf; do
     [ -f "$installed/$f" ] || fail "not installed: $f"
@@ -82,7 +87,9 @@ start_sim
 (cd "$work" && "$wine" "$cli" write --port COM5 site.VT3) 2>&1 | tee "$out/write.txt" || fail "cli write"
 grep -q '\.VT3' "$out/write.txt" || fail "the write named no backup"
 (cd "$work" && "$wine" "$cli" compare --port COM5 site.VT3) || fail "cli compare after the write"
-(cd "$work" && "$wine" "$cli" compare --port COM5 read.VT3) && fail "compare found no difference from the old contents"
+(cd "$work" && "$wine" "$cli" compare --port COM5 read.VT3) >"$out/compare.txt" &&
+    fail "compare found no difference from the old contents"
+tail -n 1 "$out/compare.txt"
 stop_sim
 echo "read, write with backup and verification, compare: as expected"
 
@@ -94,18 +101,31 @@ sleep 1
 DISPLAY=$display openbox >/dev/null 2>&1 &
 pids="$pids $!"
 start_sim
-printf '0,0,COM5\r\n' > "$work/VantrelSetup.ini"
+# The port the tool remembers, in the grid file it keeps it in.
+printf '2,1\r\ncw 0,20\r\ncw 1,20\r\n0,0,COM5\r\n' > "$work/VantrelSetup.ini"
 (cd "$work" && DISPLAY=$display "$wine" "C:\\users\\$(basename "$user_dir")\\AppData\\Local\\Programs\\Vantrel 5\\vantrel5.exe") >"$out/gui.log" 2>&1 &
-pids="$pids $!"
+gui=$!
+pids="$pids $gui"
 "$here/gui-steps.sh" "$display" "$out" || fail "the window program (see $out)"
+# Closed as Windows closes a program (a close message to its windows): it ends, keeping its port.
+"$wine" taskkill /im vantrel5.exe >/dev/null 2>&1
+i=0
+while kill -0 "$gui" 2>/dev/null && [ $i -lt 100 ]; do sleep 0.1; i=$((i + 1)); done
+kill -0 "$gui" 2>/dev/null && fail "the window program did not end when closed"
+grep -q '^0,0,COM5' "$work/VantrelSetup.ini" || fail "the window program did not keep its port"
 stop_sim
 
 step "Silent uninstall"
-echo "saját" > "$installed/../user-note.txt"
+# A file of the user's own in the program's folder: it stays, and so does the folder holding it.
+echo "saját jegyzet" > "$installed/jegyzet.txt"
 "$wine" "$installed/uninstall.exe" /S
-/usr/lib/wine/wineserver -w
-sleep 2
-[ ! -e "$installed/vantrel5.exe" ] || fail "the uninstaller left the program"
-[ -f "$work/read.VT3" ] && [ -f "$installed/../user-note.txt" ] || fail "the uninstaller took the user's files"
+# The uninstaller runs on as a copy of itself, so that it can remove its own file: wait for it.
+i=0
+while [ -e "$installed/uninstall.exe" ] && [ $i -lt 300 ]; do sleep 0.1; i=$((i + 1)); done
+[ ! -e "$installed/vantrel5.exe" ] && [ ! -e "$installed/uninstall.exe" ] && [ ! -e "$installed/plugins" ] ||
+    fail "the uninstaller left the program"
+[ -f "$installed/jegyzet.txt" ] && [ -f "$work/read.VT3" ] && [ -f "$work/VantrelSetup.ini" ] ||
+    fail "the uninstaller took the user's files"
+ls "$user_dir/AppData/Local/Vantrel/backups/"*.VT3 >/dev/null 2>&1 || fail "the uninstaller took the backups"
 "$wine" reg query 'HKCU\Software\Classes\.VT3' /ve >/dev/null 2>&1 && fail "the file type stayed"
 echo "test-windows: all passed"

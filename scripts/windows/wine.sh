@@ -20,7 +20,6 @@ export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-winemenubuilder.exe=d}"
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     mkdir -p "$WINEPREFIX"
     "$loader" wineboot -i >/dev/null 2>&1
-    /usr/lib/wine/wineserver -w
 fi
 
 qt=$("$here/qt.sh" --print-dir)
