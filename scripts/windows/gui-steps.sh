@@ -2,7 +2,7 @@
 # The window program's part of test-windows, as an installer would go through it with the keyboard: the
 # tool has been started on DISPLAY with COM5 as its port. Tab and Enter on "Soros kapcsolat létrehozása" connect,
 # Enter on "Paraméterek beállítása" (where the focus goes next) opens the transfer window, F5 reads the
-# module. The event log in the prefix says what happened; screenshots of each step go to OUT-DIR.
+# module, F6 writes it back and F7 compares. The event log in the prefix says what happened; screenshots of each step go to OUT-DIR.
 # Usage: scripts/windows/gui-steps.sh DISPLAY OUT-DIR      (WINEPREFIX set)
 set -eu
 display=$1
@@ -54,4 +54,16 @@ xdotool key F5
 log_has 30 'Beolvasás kész: 15/15 lap.' || { shot 4-not-read; exit 1; }
 sleep 1
 shot 4-read
-echo "gui-steps: connected, read the module through the window; screenshots in $out"
+
+# What was read goes back (with the backup before and the check after), and then matches.
+mark
+xdotool key F6
+log_has 60 'Áttöltés kész és ellenőrizve: 15/15 lap.' || { shot 5-not-written; exit 1; }
+sleep 1
+shot 5-written
+mark
+xdotool key F7
+log_has 30 'Összehasonlítás kész: a modul egyezik.' || { shot 6-not-compared; exit 1; }
+sleep 1
+shot 6-compared
+echo "gui-steps: connected, read, wrote and compared through the window; screenshots in $out"
