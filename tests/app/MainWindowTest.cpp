@@ -406,6 +406,13 @@ TEST(MainWindow, TheLogWindowShowsNewestFirstAndSavesACopy) {
     grid->setFocus();
     QTest::keyClick(grid, Qt::Key_Tab);
     EXPECT_NE(QApplication::focusWidget(), grid);
+    // On a loaded machine a late activation of another window can take the focus from the log between the
+    // steps; the chain is walked from the list, with the log active again.
+    if (QApplication::focusWidget() == nullptr || QApplication::focusWidget()->window() != log) {
+        log->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(log));
+        grid->setFocus();
+    }
     EXPECT_TRUE(test::tabChain(*log).contains(QStringLiteral("btCloseLog")));
 
     DialogScript script;
