@@ -10,6 +10,7 @@
 #include <QWinEventNotifier>
 #include <algorithm>
 #include <chrono>
+#include <optional>
 
 #include <windows.h>
 
@@ -82,6 +83,8 @@ public:
 private:
     // The bytes waiting in the receive queue; false with the error when the device does not answer.
     bool queued(DWORD& count, DWORD& error);
+    // The same for the arrival watch: a device that does not answer ends the watch as failed (empty).
+    std::optional<DWORD> queuedForWatch();
     // Starts a wait for arrivals, or reports at once what is already there.
     void arm();
     void waitEnded();
@@ -226,6 +229,16 @@ bool Win32SerialDevice::queued(DWORD& count, DWORD& error) {
     return true;
 }
 
+std::optional<DWORD> Win32SerialDevice::queuedForWatch() {
+    DWORD waiting = 0;
+    DWORD error = 0;
+    if (!queued(waiting, error)) {
+        fail(error);
+        return std::nullopt;
+    }
+    return waiting;
+}
+
 int Win32SerialDevice::read(void* buffer, int size, int& error) {
     // Only what is queued is asked for: a read of an empty queue may stay pending where the read
     // time-outs are not kept (Wine's pseudo-terminal ports).
@@ -323,13 +336,10 @@ void Win32SerialDevice::arm() {
         fail(GetLastError());
         return;
     }
-    DWORD waiting = 0;
-    DWORD error = 0;
-    if (!queued(waiting, error)) {
-        fail(error);
+    const std::optional<DWORD> waiting = queuedForWatch();
+    if (!waiting)
         return;
-    }
-    if (waiting > 0) {
+    if (*waiting > 0) {
         soon_.start(0);
         return;
     }
@@ -342,7 +352,7 @@ void Win32SerialDevice::arm() {
         soon_.start(0);
         return;
     }
-    error = GetLastError();
+    const DWORD error = GetLastError();
     if (error != ERROR_IO_PENDING) {
         fail(error);
         return;
@@ -374,13 +384,10 @@ void Win32SerialDevice::waitEnded() {
         // pseudo-terminal: its wait ends at once, aborted, unless bytes are already queued (it asks the
         // terminal for modem lines it does not have). There the queue is looked at on a timer instead,
         // a step at a time, never in a tight loop; on Windows a wait does not end so, and this never runs.
-        DWORD waiting = 0;
-        DWORD failure = 0;
-        if (!queued(waiting, failure)) {
-            fail(failure);
+        const std::optional<DWORD> waiting = queuedForWatch();
+        if (!waiting)
             return;
-        }
-        if (waiting > 0) {
+        if (*waiting > 0) {
             report();
             return;
         }
@@ -394,13 +401,10 @@ void Win32SerialDevice::waitEnded() {
 void Win32SerialDevice::lookAgain() {
     if (!watching_)
         return;
-    DWORD waiting = 0;
-    DWORD error = 0;
-    if (!queued(waiting, error)) {
-        fail(error);
+    const std::optional<DWORD> waiting = queuedForWatch();
+    if (!waiting)
         return;
-    }
-    if (waiting > 0) {
+    if (*waiting > 0) {
         report();
         return;
     }
